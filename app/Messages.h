@@ -1,0 +1,54 @@
+// Every private window message of Voxtelo and the event codes they carry, one line of
+// meaning each. Plain numbers, so portable code can use them without windows.h.
+#pragma once
+
+#include <cstdint>
+
+namespace msg {
+
+constexpr unsigned kWmUser = 0x0400;
+
+// Private window messages. All are posted or sent to the main window unless noted.
+constexpr unsigned UM_REPAINT = kWmUser + 1;    // wParam 0, lParam 0: repaint the whole window
+constexpr unsigned UM_INTERNAL = kWmUser + 2;   // wParam recipient, lParam event code; result 1
+constexpr unsigned UM_NOTIFIER_CLICKED = kWmUser + 3;  // from the call notice, to its parent
+constexpr unsigned UM_DEBUG_TEXT = kWmUser + 10;  // sent to the "Debug Window"; wParam 0,
+                                                  // lParam a COPYDATASTRUCT with one text
+constexpr unsigned UM_PHONE_KEY = kWmUser + 153;  // 0x499, any process: show / answer / hang up
+
+// Recipients of UM_INTERNAL (its wParam).
+enum Recipient : unsigned {
+    RECIPIENT_WINDOW = 1,  // the main window itself
+    RECIPIENT_SKYPE = 2,   // handed to SkypeApi::OnInternalCommand
+    RECIPIENT_MODEM = 3,   // handed to ModemPhone::OnEvent
+};
+
+// Events for the main window (recipient 1).
+constexpr int EV_SKYPE_CONTACTS = 18;  // a contact's online status arrived, or no friends
+constexpr int EV_BOOK_LOADED = 19;     // ModemPhone finished loading the phone book
+constexpr int EV_SKYPE_PARTNER = 20;   // a Skype call's partner handle arrived
+constexpr int EV_SYNC_CARRIER = 21;    // re-run the carrier choice
+constexpr int EV_SKYPE_STATE = 22;     // SkypeApi wrote its state (or lost the client)
+constexpr int EV_MODEM_STATE = 23;     // ModemPhone changed its state
+constexpr int EV_RING = 24;            // play the ring sound from its start
+constexpr int EV_CALLER_INFO = 25;     // ModemPhone has a caller number and name
+
+// Requests for SkypeApi (recipient 2).
+constexpr int EV_SKYPE_QUERY_USERS = 26;  // ask the client for every listed friend's details
+constexpr int EV_SKYPE_SYNC = 27;         // answered with (1, EV_SYNC_CARRIER)
+constexpr int EV_SKYPE_HANGUP = 28;       // SET CALL <id> STATUS FINISHED
+constexpr int EV_SKYPE_ANSWER = 29;       // SET CALL <id> STATUS INPROGRESS
+constexpr int EV_SKYPE_SEARCH = 35;       // SEARCH FRIENDS
+
+// Requests for ModemPhone (recipient 3) besides the modem event codes below.
+constexpr int EV_BOOK_RELOAD = 35;  // reload Bookmark.ini
+
+// Modem event codes (recipient 3), posted by the TAPI line-message thread. The summary
+// codes are what ModemPhone acts on; every other code is logged by name.
+constexpr int MODEM_EV_LINEDEVSTATE = 11;  // LINE_LINEDEVSTATE: a ring while RINGING
+constexpr int MODEM_EV_CONNECTED = 30;     // the call is connected
+constexpr int MODEM_EV_CALL_ENDED = 31;    // the call went idle or was disconnected
+constexpr int MODEM_EV_OFFERING = 32;      // an incoming call is offered
+constexpr int MODEM_EV_CALLERID = 34;      // the caller ID of the current call was fetched
+
+}  // namespace msg

@@ -1,0 +1,123 @@
+#!/bin/bash
+# The one place that knows how Voxtelo's Windows programs run on Linux: the project-local
+# Wine prefix and its font replacement, the DLL overrides, the X display (Xvfb when there
+# is none) and the persistent wineserver.
+#
+#   tools/wine.sh run     [--prefix DIR] <program.exe> [args...]   run one program (CTest's emulator)
+#   tools/wine.sh session [--prefix DIR] <command...>              Xvfb + wineserver around a command
+#   tools/wine.sh prefix  [--prefix DIR]                           create the prefix only
+#
+# The prefix defaults to $VOXTELO_WINEPREFIX, else build/win64/wineprefix.
+set -euo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+command=${1:-}
+shift || true
+prefix=${VOXTELO_WINEPREFIX:-$repo/build/win64/wineprefix}
+if [[ ${1:-} == --prefix ]]; then
+    prefix=$2
+    shift 2
+fi
+
+export WINEPREFIX=$prefix
+export WINEARCH=win64
+export WINEDEBUG=${VOXTELO_WINEDEBUG:--all}
+base_overrides="mscoree,mshtml="
+
+xvfb_pid=""
+stop_xvfb() {
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=""
+    fi
+}
+
+# Wine cannot create windows without an X display; start a private one when none is set.
+ensure_display() {
+    if [[ -n ${DISPLAY:-} ]]; then
+        return
+    fi
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [[ -s $fdfile ]] && break
+        sleep 0.05
+    done
+    if [[ ! -s $fdfile ]]; then
+        echo "wine.sh: Xvfb did not start" >&2
+        rm -f "$fdfile"
+        exit 1
+    fi
+    export DISPLAY=:$(head -n1 "$fdfile")
+    rm -f "$fdfile"
+}
+
+# Created once; a lock keeps parallel first runs from building it twice.
+ensure_prefix() {
+    mkdir -p "$(dirname "$prefix")"
+    exec 9>"$prefix.lock"
+    flock 9
+    if [[ ! -f $prefix/.voxtelo-ready ]]; then
+        echo "wine.sh: creating Wine prefix $prefix" >&2
+        # No Mono or Gecko installer may wait for a click on a headless machine.
+        WINEDLLOVERRIDES=$base_overrides wineboot -i >/dev/null 2>&1
+        # GDI+ asks for "Arial"; Liberation Sans has the same metrics.
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ \
+            /d 'Liberation Sans' /f >/dev/null 2>&1
+        wineserver -w
+        touch "$prefix/.voxtelo-ready"
+    fi
+    flock -u 9
+    exec 9>&-
+}
+
+# The simulated voice modem replaces Wine's device-less tapi32 when it sits beside the program.
+overrides_for() {
+    local dir
+    dir=$(dirname "$1")
+    if [[ -f $dir/tapi32.dll ]]; then
+        echo "$base_overrides;tapi32=n"
+    else
+        echo "$base_overrides"
+    fi
+}
+
+case $command in
+run)
+    program=$1
+    shift
+    ensure_display
+    trap stop_xvfb EXIT
+    ensure_prefix
+    status=0
+    WINEDLLOVERRIDES=$(overrides_for "$program") wine "$program" "$@" || status=$?
+    if [[ -n $xvfb_pid ]]; then
+        # Wine's desktop process holds this display: end the server with it.
+        wineserver -k 2>/dev/null || true
+    fi
+    exit $status
+    ;;
+session)
+    ensure_display
+    trap stop_xvfb EXIT
+    ensure_prefix
+    # A persistent server: each program then starts in a fraction of a second.
+    wineserver -p
+    status=0
+    "$@" || status=$?
+    wineserver -k 2>/dev/null || true
+    exit $status
+    ;;
+prefix)
+    ensure_display
+    trap stop_xvfb EXIT
+    ensure_prefix
+    ;;
+*)
+    sed -n '2,10p' "$0" >&2
+    exit 2
+    ;;
+esac
