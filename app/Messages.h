@@ -4,6 +4,13 @@
 
 #include <cstdint>
 
+#if defined(_WIN32)
+// winbase.h defines EV_RING, a serial-port event, as a macro; here it is the ring event.
+// Including windows.h first makes its include guard keep the macro from coming back.
+#include <windows.h>
+#undef EV_RING
+#endif
+
 namespace msg {
 
 constexpr unsigned kWmUser = 0x0400;

@@ -55,23 +55,38 @@ ensure_display() {
     rm -f "$fdfile"
 }
 
-# Created once; a lock keeps parallel first runs from building it twice.
+# Created once, and brought up to date when the settings below change; a lock keeps
+# parallel first runs from doing it twice.
+prefix_version=2
 ensure_prefix() {
     mkdir -p "$(dirname "$prefix")"
     exec 9>"$prefix.lock"
     flock 9
-    if [[ ! -f $prefix/.voxtelo-ready ]]; then
-        echo "wine.sh: creating Wine prefix $prefix" >&2
-        # No Mono or Gecko installer may wait for a click on a headless machine.
-        WINEDLLOVERRIDES=$base_overrides wineboot -i >/dev/null 2>&1
+    if [[ $(cat "$prefix/.voxtelo-ready" 2>/dev/null) != "$prefix_version" ]]; then
+        echo "wine.sh: preparing Wine prefix $prefix" >&2
+        if [[ ! -f $prefix/system.reg ]]; then
+            # No Mono or Gecko installer may wait for a click on a headless machine.
+            WINEDLLOVERRIDES=$base_overrides wineboot -i >/dev/null 2>&1
+        fi
         # GDI+ asks for "Arial"; Liberation Sans has the same metrics.
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ \
             /d 'Liberation Sans' /f >/dev/null 2>&1
+        # Without a window manager, Wine waits two seconds for one at every hidden window
+        # unless it manages the windows itself.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+            >/dev/null 2>&1
         wineserver -w
-        touch "$prefix/.voxtelo-ready"
+        echo "$prefix_version" >"$prefix/.voxtelo-ready"
     fi
     flock -u 9
     exec 9>&-
+}
+
+# Wine's first program of a server starts its system services, which inherit the program's
+# output; a test runner reading that output would wait for them forever. Start them here,
+# detached from every output.
+start_services() {
+    WINEDLLOVERRIDES=$base_overrides wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # The simulated voice modem replaces Wine's device-less tapi32 when it sits beside the program.
@@ -92,6 +107,9 @@ run)
     ensure_display
     trap stop_xvfb EXIT
     ensure_prefix
+    if [[ -z ${VOXTELO_WINE_SESSION:-} ]]; then
+        start_services
+    fi
     status=0
     WINEDLLOVERRIDES=$(overrides_for "$program") wine "$program" "$@" || status=$?
     if [[ -n $xvfb_pid ]]; then
@@ -106,6 +124,8 @@ session)
     ensure_prefix
     # A persistent server: each program then starts in a fraction of a second.
     wineserver -p
+    start_services
+    export VOXTELO_WINE_SESSION=1
     status=0
     "$@" || status=$?
     wineserver -k 2>/dev/null || true

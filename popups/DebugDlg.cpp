@@ -1,0 +1,53 @@
+#include "popups/DebugDlg.h"
+
+#include <cstring>
+#include <string>
+
+#include "app/Messages.h"
+#include "res/resource.h"
+
+CDebugDlg::CDebugDlg() : Dialog(IDD_DEBUG) {}
+
+bool CDebugDlg::OnInitDialog() {
+    text_.Attach(Handle(), IDC_DEBUG_TEXT);
+    // The box may hold 200 long lines; the edit control's default cap is far lower.
+    text_.RemoveTextLimit();
+    return true;
+}
+
+std::optional<LRESULT> CDebugDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == msg::UM_DEBUG_TEXT) {
+        return OnDebugText(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    }
+    return Dialog::OnMessage(message, wParam, lParam);
+}
+
+// The real end of the text, also once it holds more than 65535 characters.
+void CDebugDlg::MoveCaretToEnd() const {
+    const int end = text_.GetTextLength();
+    text_.SetSel(end, end);
+    text_.ScrollCaret();
+}
+
+LRESULT CDebugDlg::OnDebugText(const COPYDATASTRUCT* record) {
+    if (!record || !record->lpData) {
+        return 1;
+    }
+    // The text up to cbData bytes or its terminating zero, whichever comes first.
+    const char* data = static_cast<const char*>(record->lpData);
+    const void* zero = std::memchr(data, '\0', record->cbData);
+    const size_t length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - data)
+                               : static_cast<size_t>(record->cbData);
+    std::string line(data, length);
+    line += '\n';
+
+    MoveCaretToEnd();
+    text_.ReplaceSel(line, false);
+    MoveCaretToEnd();
+    if (text_.GetLineCount() > kMaxLines) {
+        text_.SetSel(0, -1);
+        text_.ScrollCaret();
+        text_.ClearSel();
+    }
+    return 1;
+}

@@ -1,0 +1,164 @@
+#include "tests/support/GuiTest.h"
+
+#include <chrono>
+
+#include "framework/MessageLoop.h"
+
+namespace test {
+
+void PumpPending() {
+    fw::MessageLoop loop;
+    loop.PumpPending();
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        PumpPending();
+        if (done()) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return done();
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+std::string WindowTextA(HWND hwnd) {
+    char buffer[1024] = {};
+    GetWindowTextA(hwnd, buffer, sizeof(buffer));
+    return buffer;
+}
+
+std::wstring WindowTextW(HWND hwnd) {
+    wchar_t buffer[1024] = {};
+    GetWindowTextW(hwnd, buffer, 1024);
+    return buffer;
+}
+
+std::vector<HWND> FindDialogWindows(const char* title) {
+    std::vector<HWND> found;
+    HWND after = nullptr;
+    while ((after = FindWindowExA(nullptr, after, "#32770", title)) != nullptr) {
+        found.push_back(after);
+    }
+    return found;
+}
+
+MessageBoxWatcher::MessageBoxWatcher(int button)
+    : button_(button), thread_([this] { Watch(); }) {}
+
+MessageBoxWatcher::~MessageBoxWatcher() {
+    stop_ = true;
+    thread_.join();
+}
+
+std::vector<std::string> MessageBoxWatcher::Texts() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return texts_;
+}
+
+void MessageBoxWatcher::Watch() {
+    while (!stop_) {
+        // A message box is a dialog window whose static text control has id 0xFFFF.
+        HWND box = nullptr;
+        while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+            HWND textControl = GetDlgItem(box, 0xFFFF);
+            if (!textControl || !IsWindowVisible(box)) {
+                continue;
+            }
+            std::lock_guard<std::mutex> lock(mutex_);
+            bool known = false;
+            for (HWND seen : seen_) {
+                known = known || seen == box;
+            }
+            if (known) {
+                continue;
+            }
+            seen_.push_back(box);
+            texts_.push_back(WindowTextA(textControl));
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, button_)));
+        }
+        Sleep(20);
+    }
+}
+
+std::string TestProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    return folder.substr(0, folder.rfind('\\') + 1);
+}
+
+namespace {
+
+// The current environment block with the given variables set.
+std::vector<char> EnvironmentWith(const std::map<std::string, std::string>& overrides) {
+    std::map<std::string, std::string> variables;
+    char* block = GetEnvironmentStringsA();
+    for (const char* entry = block; *entry; entry += strlen(entry) + 1) {
+        std::string text(entry);
+        const size_t equals = text.find('=', 1);
+        if (equals != std::string::npos) {
+            variables[text.substr(0, equals)] = text.substr(equals + 1);
+        }
+    }
+    FreeEnvironmentStringsA(block);
+    for (const auto& [name, value] : overrides) {
+        variables[name] = value;
+    }
+    std::vector<char> result;
+    for (const auto& [name, value] : variables) {
+        const std::string entry = name + "=" + value;
+        result.insert(result.end(), entry.begin(), entry.end());
+        result.push_back('\0');
+    }
+    result.push_back('\0');
+    return result;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::string& program, const std::string& arguments,
+                           const std::map<std::string, std::string>& environment) {
+    const std::string path = TestProgramFolder() + program;
+    std::string commandLine = "\"" + path + "\"";
+    if (!arguments.empty()) {
+        commandLine += " " + arguments;
+    }
+    std::vector<char> mutableCommandLine(commandLine.begin(), commandLine.end());
+    mutableCommandLine.push_back('\0');
+    std::vector<char> env = EnvironmentWith(environment);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (CreateProcessA(path.c_str(), mutableCommandLine.data(), nullptr, nullptr, FALSE, 0,
+                       env.data(), TestProgramFolder().c_str(), &startup, &info)) {
+        process_.Reset(info.hProcess);
+        CloseHandle(info.hThread);
+        processId_ = info.dwProcessId;
+        threadId_ = info.dwThreadId;
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.Get(), 1);
+        WaitForSingleObject(process_.Get(), 5000);
+    }
+}
+
+bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (!process_ || WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        return false;
+    }
+    if (exitCode) {
+        GetExitCodeProcess(process_.Get(), exitCode);
+    }
+    return true;
+}
+
+}  // namespace test

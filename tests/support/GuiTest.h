@@ -1,0 +1,81 @@
+// Helpers for tests that run windows under Wine: pumping the queue, bounded waits, message
+// boxes answered from a watcher thread, and programs started as child processes.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/Handles.h"
+
+namespace test {
+
+// Handles everything queued for this thread now, paints and due timers included.
+void PumpPending();
+
+// Pumps this thread's messages until `done` holds or `timeoutMs` passes; the result of
+// `done` at the end.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+
+// The window's text as an ANSI string, and as UTF-16.
+std::string WindowTextA(HWND hwnd);
+std::wstring WindowTextW(HWND hwnd);
+
+// Every top-level dialog window (class "#32770") with this title, in z-order.
+std::vector<HWND> FindDialogWindows(const char* title);
+
+// Answers message boxes from a separate thread: each box that appears is recorded with its
+// text and closed with `button`.
+class MessageBoxWatcher {
+public:
+    explicit MessageBoxWatcher(int button = IDOK);
+    ~MessageBoxWatcher();
+    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+
+    std::vector<std::string> Texts() const;
+
+private:
+    void Watch();
+
+    int button_;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::vector<std::string> texts_;
+    std::vector<HWND> seen_;
+    std::thread thread_;
+};
+
+// A program started from the tests' own folder, ended when the object goes.
+class ChildProcess {
+public:
+    // `program` is a file name in the folder of the running test; `environment` entries are
+    // added to (or replace) the test's own environment.
+    ChildProcess(const std::string& program, const std::string& arguments,
+                 const std::map<std::string, std::string>& environment = {});
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return process_.Valid(); }
+    DWORD ProcessId() const { return processId_; }
+    DWORD ThreadId() const { return threadId_; }
+    // Waits for the end; true with the exit code when it ended within the time.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+
+private:
+    fw::KernelHandle process_;
+    DWORD processId_ = 0;
+    DWORD threadId_ = 0;
+};
+
+// The folder of the running test program, with a trailing backslash.
+std::string TestProgramFolder();
+
+}  // namespace test
