@@ -46,43 +46,74 @@ std::vector<HWND> FindDialogWindows(const char* title) {
     return found;
 }
 
-MessageBoxWatcher::MessageBoxWatcher(int button)
-    : button_(button), thread_([this] { Watch(); }) {}
+DialogWatcher::DialogWatcher(const char* title, std::vector<HWND> ignore, int button,
+                             bool messageBoxesOnly)
+    : title_(title ? title : ""),
+      anyTitle_(title == nullptr),
+      ignore_(std::move(ignore)),
+      button_(button),
+      messageBoxesOnly_(messageBoxesOnly),
+      thread_([this] { Watch(); }) {}
 
-MessageBoxWatcher::~MessageBoxWatcher() {
+DialogWatcher::~DialogWatcher() {
     stop_ = true;
-    thread_.join();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
 }
 
-std::vector<std::string> MessageBoxWatcher::Texts() const {
+std::vector<SeenDialog> DialogWatcher::Seen() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return texts_;
+    return seen_;
 }
 
-void MessageBoxWatcher::Watch() {
+void DialogWatcher::Watch() {
     while (!stop_) {
-        // A message box is a dialog window whose static text control has id 0xFFFF.
         HWND box = nullptr;
-        while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-            HWND textControl = GetDlgItem(box, 0xFFFF);
-            if (!textControl || !IsWindowVisible(box)) {
+        while ((box = FindWindowExA(nullptr, box, "#32770", anyTitle_ ? nullptr : title_.c_str())) !=
+               nullptr) {
+            // A message box is a dialog with a static text control of id 0xFFFF.
+            const bool isMessageBox = GetDlgItem(box, 0xFFFF) != nullptr;
+            if (!IsWindowVisible(box) || (messageBoxesOnly_ && !isMessageBox)) {
                 continue;
             }
             std::lock_guard<std::mutex> lock(mutex_);
             bool known = false;
-            for (HWND seen : seen_) {
-                known = known || seen == box;
+            for (HWND ignored : ignore_) {
+                known = known || ignored == box;
+            }
+            for (const SeenDialog& seen : seen_) {
+                known = known || seen.hwnd == box;
             }
             if (known) {
                 continue;
             }
-            seen_.push_back(box);
-            texts_.push_back(WindowTextA(textControl));
+            SeenDialog seen;
+            seen.hwnd = box;
+            seen.owner = GetWindow(box, GW_OWNER);
+            seen.title = WindowTextW(box);
+            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                seen.controlTexts.push_back(WindowTextW(child));
+            }
+            if (HWND message = GetDlgItem(box, 0xFFFF)) {
+                seen.message = WindowTextA(message);
+            }
+            seen_.push_back(seen);
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(box, button_)));
         }
         Sleep(20);
     }
+}
+
+MessageBoxWatcher::MessageBoxWatcher(int button) : DialogWatcher(nullptr, {}, button, true) {}
+
+std::vector<std::string> MessageBoxWatcher::Texts() const {
+    std::vector<std::string> texts;
+    for (const SeenDialog& seen : Seen()) {
+        texts.push_back(seen.message);
+    }
+    return texts;
 }
 
 std::string TestProgramFolder() {

@@ -30,26 +30,47 @@ std::wstring WindowTextW(HWND hwnd);
 // Every top-level dialog window (class "#32770") with this title, in z-order.
 std::vector<HWND> FindDialogWindows(const char* title);
 
-// Answers message boxes from a separate thread: each box that appears is recorded with its
-// text and closed with `button`.
-class MessageBoxWatcher {
-public:
-    explicit MessageBoxWatcher(int button = IDOK);
-    ~MessageBoxWatcher();
-    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
-    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+// A dialog window that a DialogWatcher met: its owner and the UTF-16 texts of its controls.
+struct SeenDialog {
+    HWND hwnd = nullptr;
+    HWND owner = nullptr;
+    std::wstring title;
+    std::vector<std::wstring> controlTexts;
+    std::string message;  // the text of a message box (control 0xFFFF), else ""
+};
 
-    std::vector<std::string> Texts() const;
+// Answers dialogs from a separate thread while the test thread sits in a modal loop: each
+// visible top-level dialog with the title (any title when null), other than those ignored,
+// is recorded and closed by pressing `button`.
+class DialogWatcher {
+public:
+    DialogWatcher(const char* title, std::vector<HWND> ignore, int button = IDOK,
+                  bool messageBoxesOnly = false);
+    ~DialogWatcher();
+    DialogWatcher(const DialogWatcher&) = delete;
+    DialogWatcher& operator=(const DialogWatcher&) = delete;
+
+    std::vector<SeenDialog> Seen() const;
 
 private:
     void Watch();
 
+    std::string title_;
+    bool anyTitle_;
+    std::vector<HWND> ignore_;
     int button_;
+    bool messageBoxesOnly_;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
-    std::vector<std::string> texts_;
-    std::vector<HWND> seen_;
+    std::vector<SeenDialog> seen_;
     std::thread thread_;
+};
+
+// Answers message boxes: records each box's text and presses `button`.
+class MessageBoxWatcher : public DialogWatcher {
+public:
+    explicit MessageBoxWatcher(int button = IDOK);
+    std::vector<std::string> Texts() const;
 };
 
 // A program started from the tests' own folder, ended when the object goes.

@@ -1,0 +1,117 @@
+// The Debug Window as the log's receiver: what each record appends, the 200-line clear,
+// hidden accumulation, and texts longer than one record.
+#include "popups/DebugDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/DebugLog.h"
+#include "app/Messages.h"
+#include "framework/WindowServices.h"
+#include "framework/Controls.h"
+#include "res/resource.h"
+#include "tests/support/GuiTest.h"
+
+namespace {
+
+class DebugWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dialog = fw::Dialog::CreateSelfOwned(std::make_unique<CDebugDlg>(), nullptr);
+        ASSERT_NE(dialog, nullptr);
+        box.Attach(dialog->Handle(), IDC_DEBUG_TEXT);
+    }
+    void TearDown() override {
+        if (dialog) {
+            DestroyWindow(dialog->Handle());
+        }
+    }
+
+    LRESULT SendRecord(const char* data, DWORD cbData) {
+        COPYDATASTRUCT record{0, cbData, const_cast<char*>(data)};
+        return SendMessageA(dialog->Handle(), msg::UM_DEBUG_TEXT, 0,
+                            reinterpret_cast<LPARAM>(&record));
+    }
+
+    CDebugDlg* dialog = nullptr;
+    fw::MultiLineEdit box;
+};
+
+TEST_F(DebugWindow, IsADialogTitledDebugWindowCreatedHidden) {
+    EXPECT_EQ(fw::FindDialogWindow("Debug Window"), dialog->Handle());
+    EXPECT_FALSE(dialog->IsVisible());
+}
+
+TEST_F(DebugWindow, EachRecordAppendsItsTextAndOneLineFeed) {
+    EXPECT_EQ(SendRecord("From Modem : NORMAL\n", 21), 1);
+    EXPECT_EQ(SendRecord("CONNSTATUS ONLINE", 18), 1);
+    EXPECT_EQ(box.GetText(), "From Modem : NORMAL\n\nCONNSTATUS ONLINE\n");
+}
+
+TEST_F(DebugWindow, TakesNoMoreThanCbDataBytes) {
+    SendRecord("PONGS and more", 5);
+    SendRecord("AB\0CD", 5);  // and stops at a zero inside
+    EXPECT_EQ(box.GetText(), "PONGS\nAB\n");
+}
+
+TEST_F(DebugWindow, TheLineThatExceeds200LinesEmptiesTheBox) {
+    for (int i = 0; i < 199; ++i) {
+        SendRecord("line", 5);
+    }
+    // 199 lines and an empty last one: 200 lines, not more.
+    EXPECT_EQ(box.GetLineCount(), 200);
+    SendRecord("line 200", 9);
+    EXPECT_EQ(box.GetTextLength(), 0);  // the new line went with the rest
+    SendRecord("fresh", 6);
+    EXPECT_EQ(box.GetText(), "fresh\n");
+}
+
+TEST_F(DebugWindow, TypedTextCountsTowardsTheLimit) {
+    box.SetText(std::string(199, '\n'));  // 200 lines, as if typed
+    SendRecord("x", 2);
+    EXPECT_EQ(box.GetTextLength(), 0);
+}
+
+TEST_F(DebugWindow, AppendsAtTheRealEndBeyond65535Characters) {
+    const std::string wide(999, 'w');
+    for (int i = 0; i < 70; ++i) {  // 70 000 characters in 70 lines
+        SendRecord(wide.c_str(), 1000);
+    }
+    SendRecord("last", 5);
+    const std::string text = box.GetText();
+    ASSERT_GT(text.size(), 70000u);
+    EXPECT_EQ(text.substr(text.size() - 5), "last\n");
+}
+
+TEST_F(DebugWindow, LinesAccumulateWhileHidden) {
+    SendDebugText("one");
+    SendDebugText("two");
+    EXPECT_FALSE(dialog->IsVisible());
+    dialog->Show(SW_SHOWNA);
+    EXPECT_EQ(box.GetText(), "one\ntwo\n");
+}
+
+TEST_F(DebugWindow, ALongTextArrivesWholeInPiecesOfAtMost1023Characters) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) {
+        text += static_cast<char>('a' + i % 26);
+    }
+    SendDebugText(text);
+    const std::string received = box.GetText();
+    // Three records: 1023 + 1023 + 954 characters, each with its own line feed.
+    EXPECT_EQ(received, text.substr(0, 1023) + "\n" + text.substr(1023, 1023) + "\n" +
+                            text.substr(2046) + "\n");
+}
+
+TEST_F(DebugWindow, AnEmptyTextIsNotSent) {
+    SendDebugText("");
+    EXPECT_EQ(box.GetTextLength(), 0);
+}
+
+TEST(DebugLog, WithoutADebugWindowTheTextIsDropped) {
+    ASSERT_EQ(fw::FindDialogWindow("Debug Window"), nullptr);
+    SendDebugText("nobody listens");  // must simply return
+}
+
+}  // namespace
