@@ -101,7 +101,7 @@ public:
     std::optional<RecordEntry> WaitForDrop(uint32_t timeoutMs, uint64_t afterSeq = 0) const;
     std::optional<RecordEntry> WaitForHookSwitch(uint32_t timeoutMs, uint64_t afterSeq = 0) const;
     std::optional<RecordEntry> WaitForShutdown(uint32_t timeoutMs, uint64_t afterSeq = 0) const;
-    // Until every queued line and phone message has been fetched by the program.
+    // Until every queued line message has been fetched by the program.
     bool WaitForMessagesTaken(uint32_t timeoutMs) const;
     // Until a program serves the channel.
     bool WaitForLive(uint32_t timeoutMs) const;

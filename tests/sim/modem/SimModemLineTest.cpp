@@ -31,10 +31,12 @@ TEST_F(SimModemLine, EventIsSignalledExactlyWhileMessagesWait) {
 
     control.Ring();
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(app.Event(), 0));
+    EXPECT_FALSE(control.WaitForMessagesTaken(0));
     ASSERT_EQ(0, lineGetMessage(app.handle, &message, 0));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(app.Event(), 0)) << "more are waiting";
     app.Drain();
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(app.Event(), 0));
+    EXPECT_TRUE(control.WaitForMessagesTaken(0));
 }
 
 TEST_F(SimModemLine, ShutdownEndsAWaitingGetMessageAtOnce) {
