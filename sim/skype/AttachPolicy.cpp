@@ -20,7 +20,8 @@ std::optional<AttachSetting> ParseAttachSetting(const std::string& text) {
     } else {
         return std::nullopt;
     }
-    bool takesDelay = setting.mode == AttachMode::Pending || setting.mode == AttachMode::Unavailable;
+    bool takesDelay =
+        setting.mode == AttachMode::Pending || setting.mode == AttachMode::Unavailable;
     if (words.size() > 2 || (words.size() == 2 && !takesDelay)) {
         return std::nullopt;
     }
@@ -37,10 +38,16 @@ std::optional<AttachSetting> ParseAttachSetting(const std::string& text) {
 std::string DescribeAttachSetting(const AttachSetting& setting) {
     std::string text;
     switch (setting.mode) {
-    case AttachMode::Success: return "success";
-    case AttachMode::Refused: return "refused";
-    case AttachMode::Pending: text = "pending"; break;
-    case AttachMode::Unavailable: text = "unavailable"; break;
+        case AttachMode::Success:
+            return "success";
+        case AttachMode::Refused:
+            return "refused";
+        case AttachMode::Pending:
+            text = "pending";
+            break;
+        case AttachMode::Unavailable:
+            text = "unavailable";
+            break;
     }
     return setting.delayMs ? text + " " + std::to_string(*setting.delayMs) : text;
 }
@@ -67,44 +74,44 @@ void AttachPolicy::OnDiscover(ClientId client) {
         return;
     }
     switch (setting_.mode) {
-    case AttachMode::Success:
-        Attach(client);
-        return;
-    case AttachMode::Refused:
-        host_.SendAttach(client, kAttachRefused);
-        return;
-    case AttachMode::Pending:
-        if (authorised_.count(client)) {
+        case AttachMode::Success:
             Attach(client);
             return;
-        }
-        host_.SendAttach(client, kAttachPending);
-        if (pending_.insert(client).second && setting_.delayMs) {
-            unsigned generation = generation_;
-            host_.After(*setting_.delayMs, [this, client, generation] {
-                if (generation == generation_) {
-                    AuthorizeClient(client);
-                }
-            });
-        }
-        return;
-    case AttachMode::Unavailable:
-        if (available_) {
-            Attach(client);
+        case AttachMode::Refused:
+            host_.SendAttach(client, kAttachRefused);
             return;
-        }
-        waitingForApi_.insert(client);
-        host_.SendAttach(client, kAttachNotAvailable);
-        if (!availableScheduled_ && setting_.delayMs) {
-            availableScheduled_ = true;
-            unsigned generation = generation_;
-            host_.After(*setting_.delayMs, [this, generation] {
-                if (generation == generation_) {
-                    MakeAvailable();
-                }
-            });
-        }
-        return;
+        case AttachMode::Pending:
+            if (authorised_.count(client)) {
+                Attach(client);
+                return;
+            }
+            host_.SendAttach(client, kAttachPending);
+            if (pending_.insert(client).second && setting_.delayMs) {
+                unsigned generation = generation_;
+                host_.After(*setting_.delayMs, [this, client, generation] {
+                    if (generation == generation_) {
+                        AuthorizeClient(client);
+                    }
+                });
+            }
+            return;
+        case AttachMode::Unavailable:
+            if (available_) {
+                Attach(client);
+                return;
+            }
+            waitingForApi_.insert(client);
+            host_.SendAttach(client, kAttachNotAvailable);
+            if (!availableScheduled_ && setting_.delayMs) {
+                availableScheduled_ = true;
+                unsigned generation = generation_;
+                host_.After(*setting_.delayMs, [this, generation] {
+                    if (generation == generation_) {
+                        MakeAvailable();
+                    }
+                });
+            }
+            return;
     }
 }
 

@@ -245,12 +245,14 @@ std::string StatusReport(SimApp& app, const Words& words) {
 const std::map<std::string, Handler>& Commands() {
     static const std::map<std::string, Handler> commands = {
         {"attach", Attach},
-        {"authorize", [](SimApp& app, const Words& w) {
+        {"authorize",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 1, "authorize");
              app.Attach().Authorize();
              return std::string("OK");
          }},
-        {"available", [](SimApp& app, const Words& w) {
+        {"available",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 1, "available");
              app.Attach().MakeAvailable();
              return std::string("OK");
@@ -264,17 +266,20 @@ const std::map<std::string, Handler>& Commands() {
         {"user", User},
         {"connstatus", [](SimApp& app, const Words& w) { return Status(app, w, true); }},
         {"userstatus", [](SimApp& app, const Words& w) { return Status(app, w, false); }},
-        {"online", [](SimApp& app, const Words& w) {
+        {"online",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 1, "online");
              app.Session().GoOnline();
              return std::string("OK");
          }},
-        {"offline", [](SimApp& app, const Words& w) {
+        {"offline",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 1, "offline");
              app.Session().GoOffline();
              return std::string("OK");
          }},
-        {"logout", [](SimApp& app, const Words& w) {
+        {"logout",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 1, "logout");
              if (app.Attach().LoggedOut()) {
                  throw ScriptError("already logged out");
@@ -282,7 +287,8 @@ const std::map<std::string, Handler>& Commands() {
              app.LogOut();
              return std::string("OK");
          }},
-        {"login", [](SimApp& app, const Words& w) {
+        {"login",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 1, "login");
              if (!app.Attach().LoggedOut()) {
                  throw ScriptError("not logged out");
@@ -291,56 +297,66 @@ const std::map<std::string, Handler>& Commands() {
              return std::string("OK");
          }},
         {"call-in", CallIn},
-        {"answer", [](SimApp& app, const Words& w) {
+        {"answer",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 2, "answer [call id]");
              app.Session().FarEndAnswer(OptionalCallId(w, 1));
              return std::string("OK");
          }},
-        {"hangup", [](SimApp& app, const Words& w) {
+        {"hangup",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 2, "hangup [call id]");
              app.Session().FarEndHangUp(OptionalCallId(w, 1));
              return std::string("OK");
          }},
-        {"refuse", [](SimApp& app, const Words& w) {
+        {"refuse",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 2, "refuse [call id]");
              app.Session().EndCall(OptionalCallId(w, 1), "REFUSED");
              return std::string("OK");
          }},
-        {"end", [](SimApp& app, const Words& w) {
+        {"end",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 2, 3, "end <STATUS> [call id]");
              app.Session().EndCall(OptionalCallId(w, 2), w[1]);
              return std::string("OK");
          }},
         {"outgoing", Outgoing},
-        {"next-call-id", [](SimApp& app, const Words& w) {
+        {"next-call-id",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 2, 2, "next-call-id <n>");
              app.Session().SetNextCallId(NumberArg(w, 1, "the call id"));
              return std::string("OK");
          }},
-        {"hang", [](SimApp& app, const Words& w) {
+        {"hang",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 2, 2, "hang <ms>");
              app.RequestHang(MillisecondsArg(w, 1));
              return std::string("OK");
          }},
-        {"quit", [](SimApp& app, const Words& w) {
+        {"quit",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 1, "quit");
              app.RequestQuit();
              return std::string("OK");
          }},
-        {"crash", [](SimApp& app, const Words& w) {
+        {"crash",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 1, "crash");
              app.RequestCrash();
              return std::string("OK");
          }},
         {"record", RecordLines},
-        {"clear-record", [](SimApp& app, const Words& w) {
+        {"clear-record",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 1, "clear-record");
              app.ClearRecord();
              return std::string("OK");
          }},
         {"discovers", Discovers},
         {"status", StatusReport},
-        {"api-window", [](SimApp& app, const Words& w) {
+        {"api-window",
+         [](SimApp& app, const Words& w) {
              ExpectWords(w, 1, 1, "api-window");
              return "OK " + Hex(reinterpret_cast<uintptr_t>(app.ApiHwnd()));
          }},

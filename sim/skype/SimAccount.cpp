@@ -9,16 +9,36 @@ namespace {
 
 // The user properties of the public API with what a fresh, authorised contact shows.
 const std::pair<const char*, const char*> kFriendDefaults[] = {
-    {"HANDLE", ""},           {"FULLNAME", ""},          {"BIRTHDAY", "0"},
-    {"SEX", "UNKNOWN"},       {"LANGUAGE", ""},          {"COUNTRY", ""},
-    {"PROVINCE", ""},         {"CITY", ""},              {"PHONE_HOME", ""},
-    {"PHONE_OFFICE", ""},     {"PHONE_MOBILE", ""},      {"HOMEPAGE", ""},
-    {"ABOUT", ""},            {"HASCALLEQUIPMENT", "TRUE"}, {"IS_VIDEO_CAPABLE", "FALSE"},
-    {"IS_VOICEMAIL_CAPABLE", "TRUE"}, {"BUDDYSTATUS", "3"}, {"ISAUTHORIZED", "TRUE"},
-    {"ISBLOCKED", "FALSE"},   {"ONLINESTATUS", "OFFLINE"}, {"LASTONLINETIMESTAMP", "0"},
-    {"CAN_LEAVE_VM", "TRUE"}, {"SPEEDDIAL", ""},         {"RECEIVEDAUTHREQUEST", ""},
-    {"MOOD_TEXT", ""},        {"RICH_MOOD_TEXT", ""},    {"TIMEZONE", "0"},
-    {"IS_CF_ACTIVE", "FALSE"}, {"NROF_AUTHED_BUDDIES", "0"}, {"DISPLAYNAME", ""},
+    {"HANDLE", ""},
+    {"FULLNAME", ""},
+    {"BIRTHDAY", "0"},
+    {"SEX", "UNKNOWN"},
+    {"LANGUAGE", ""},
+    {"COUNTRY", ""},
+    {"PROVINCE", ""},
+    {"CITY", ""},
+    {"PHONE_HOME", ""},
+    {"PHONE_OFFICE", ""},
+    {"PHONE_MOBILE", ""},
+    {"HOMEPAGE", ""},
+    {"ABOUT", ""},
+    {"HASCALLEQUIPMENT", "TRUE"},
+    {"IS_VIDEO_CAPABLE", "FALSE"},
+    {"IS_VOICEMAIL_CAPABLE", "TRUE"},
+    {"BUDDYSTATUS", "3"},
+    {"ISAUTHORIZED", "TRUE"},
+    {"ISBLOCKED", "FALSE"},
+    {"ONLINESTATUS", "OFFLINE"},
+    {"LASTONLINETIMESTAMP", "0"},
+    {"CAN_LEAVE_VM", "TRUE"},
+    {"SPEEDDIAL", ""},
+    {"RECEIVEDAUTHREQUEST", ""},
+    {"MOOD_TEXT", ""},
+    {"RICH_MOOD_TEXT", ""},
+    {"TIMEZONE", "0"},
+    {"IS_CF_ACTIVE", "FALSE"},
+    {"NROF_AUTHED_BUDDIES", "0"},
+    {"DISPLAYNAME", ""},
     {"ALIASES", ""},
 };
 
@@ -119,10 +139,14 @@ std::optional<std::string> SimAccount::UserProperty(const std::string& handle,
         return it == user->properties.end() ? std::string() : it->second;
     }
     // A handle that is nobody's friend: the client still answers, as for an unknown user.
-    if (upperName == "HANDLE") return handle;
-    if (upperName == "ONLINESTATUS") return std::string("UNKNOWN");
-    if (upperName == "BUDDYSTATUS") return std::string("0");
-    if (upperName == "ISAUTHORIZED" || upperName == "ISBLOCKED") return std::string("FALSE");
+    if (upperName == "HANDLE")
+        return handle;
+    if (upperName == "ONLINESTATUS")
+        return std::string("UNKNOWN");
+    if (upperName == "BUDDYSTATUS")
+        return std::string("0");
+    if (upperName == "ISAUTHORIZED" || upperName == "ISBLOCKED")
+        return std::string("FALSE");
     return std::string();
 }
 

@@ -23,33 +23,46 @@ LRESULT ApiWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (message) {
-    case WM_COPYDATA:
-        if (!lParam) {
+        case WM_COPYDATA:
+            if (!lParam) {
+                return 0;
+            }
+            return app_.OnClientText(reinterpret_cast<HWND>(wParam),
+                                     *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case UM_FLUSH:
+            app_.OnFlush();
             return 0;
-        }
-        return app_.OnClientText(reinterpret_cast<HWND>(wParam),
-                                 *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    case UM_FLUSH: app_.OnFlush(); return 0;
-    case WM_TIMER: app_.OnTimer(wParam); return 0;
-    case WM_CLOSE: app_.OnClose(); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+        case WM_TIMER:
+            app_.OnTimer(wParam);
+            return 0;
+        case WM_CLOSE:
+            app_.OnClose();
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
     }
     return Default(message, wParam, lParam);
 }
 
 LRESULT ControlWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COPYDATA: {
-        auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (!data || data->dwData != kControlRequest) {
-            return 0;
+        case WM_COPYDATA: {
+            auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            if (!data || data->dwData != kControlRequest) {
+                return 0;
+            }
+            OnRequest(reinterpret_cast<HWND>(wParam), *data);
+            return 1;
         }
-        OnRequest(reinterpret_cast<HWND>(wParam), *data);
-        return 1;
-    }
-    case UM_HANG: app_.Hang(static_cast<unsigned>(wParam)); return 0;
-    case UM_CRASH: ExitProcess(3);
-    case WM_CLOSE: app_.OnClose(); return 0;
+        case UM_HANG:
+            app_.Hang(static_cast<unsigned>(wParam));
+            return 0;
+        case UM_CRASH:
+            ExitProcess(3);
+        case WM_CLOSE:
+            app_.OnClose();
+            return 0;
     }
     return Default(message, wParam, lParam);
 }
@@ -192,9 +205,9 @@ void SimApp::Deliver(const Outgoing& item) {
     DWORD_PTR result = 0;
     LRESULT sent;
     if (item.attach) {
-        sent = SendMessageTimeoutA(item.client, attachMessage_, reinterpret_cast<WPARAM>(api_.Hwnd()),
-                                   item.status, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                                   &result);
+        sent = SendMessageTimeoutA(item.client, attachMessage_,
+                                   reinterpret_cast<WPARAM>(api_.Hwnd()), item.status,
+                                   SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
     } else {
         COPYDATASTRUCT data{0, static_cast<DWORD>(item.text.size() + 1),
                             const_cast<char*>(item.text.c_str())};

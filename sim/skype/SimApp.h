@@ -123,7 +123,7 @@ private:
     std::vector<RecordEntry> record_;
     std::deque<Outgoing> queue_;
     bool flushPosted_ = false;
-    int commandDepth_ = 0;       // > 0 while a program's command is being handled
+    int commandDepth_ = 0;  // > 0 while a program's command is being handled
     HWND currentSender_ = nullptr;
     std::map<UINT_PTR, std::function<void()>> timers_;
     UINT_PTR nextTimerId_ = 1;

@@ -90,9 +90,9 @@ std::string SimConnection::Command(const std::string& line) {
     COPYDATASTRUCT request{kControlRequest, static_cast<DWORD>(line.size() + 1),
                            const_cast<char*>(line.c_str())};
     DWORD_PTR result = 0;
-    LRESULT sent = SendMessageTimeoutA(control_, WM_COPYDATA, reinterpret_cast<WPARAM>(replyWindow_),
-                                       reinterpret_cast<LPARAM>(&request), SMTO_NORMAL,
-                                       requestTimeoutMs_, &result);
+    LRESULT sent = SendMessageTimeoutA(
+        control_, WM_COPYDATA, reinterpret_cast<WPARAM>(replyWindow_),
+        reinterpret_cast<LPARAM>(&request), SMTO_NORMAL, requestTimeoutMs_, &result);
     // The reply counts even when the simulator ended right after it ("crash").
     if (!gotReply_) {
         throw SimError(sent ? "the simulator did not reply to \"" + line + "\""

@@ -32,15 +32,18 @@ std::optional<uint64_t> ParseHex(const std::string& word) {
 std::string FormatRecordEntry(const RecordEntry& e) {
     std::string ms = std::to_string(e.ms);
     switch (e.kind) {
-    case RecordKind::Discover: return "DISCOVER " + ms + " " + Hex(e.window);
-    case RecordKind::Attach:
-        return "ATTACH " + ms + " " + Hex(e.window) + " " + Hex(e.status) + (e.ok ? " 1" : " 0");
-    case RecordKind::In:
-        return "IN " + ms + " " + Hex(e.window) + (e.ok ? " 1 " : " 0 ") + std::to_string(e.size) +
-               " " + EscapeLine(e.text);
-    case RecordKind::Out:
-        return "OUT " + ms + " " + Hex(e.window) + (e.ok ? " 1 " : " 0 ") + EscapeLine(e.text);
-    case RecordKind::Hang: return "HANG " + ms + " " + std::to_string(e.size);
+        case RecordKind::Discover:
+            return "DISCOVER " + ms + " " + Hex(e.window);
+        case RecordKind::Attach:
+            return "ATTACH " + ms + " " + Hex(e.window) + " " + Hex(e.status) +
+                   (e.ok ? " 1" : " 0");
+        case RecordKind::In:
+            return "IN " + ms + " " + Hex(e.window) + (e.ok ? " 1 " : " 0 ") +
+                   std::to_string(e.size) + " " + EscapeLine(e.text);
+        case RecordKind::Out:
+            return "OUT " + ms + " " + Hex(e.window) + (e.ok ? " 1 " : " 0 ") + EscapeLine(e.text);
+        case RecordKind::Hang:
+            return "HANG " + ms + " " + std::to_string(e.size);
     }
     return "";
 }

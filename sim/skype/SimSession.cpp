@@ -29,7 +29,7 @@ const std::map<int, const char*> kErrors = {
 
 const std::set<std::string> kEndStatuses = {"FINISHED", "REFUSED", "MISSED",
                                             "FAILED",   "BUSY",    "CANCELLED"};
-const std::set<std::string> kUserStatuses = {"ONLINE", "OFFLINE", "AWAY",     "NA",
+const std::set<std::string> kUserStatuses = {"ONLINE", "OFFLINE",   "AWAY",   "NA",
                                              "DND",    "INVISIBLE", "SKYPEME"};
 
 }  // namespace

@@ -53,7 +53,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     // Two simulators of one name would share a control channel; the mutex is held for life.
     fw::KernelHandle nameLock(CreateMutexA(nullptr, FALSE, ("VoxteloSkypeSim." + name).c_str()));
-    if (!nameLock || GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (!nameLock) {
+        std::fprintf(stderr, "skypesim: cannot use the name \"%s\" (error %lu)\n", name.c_str(),
+                     GetLastError());
+        return 2;
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
         std::fprintf(stderr, "skypesim: a simulator named \"%s\" is already running\n",
                      name.c_str());
         return 2;

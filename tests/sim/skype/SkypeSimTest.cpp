@@ -47,7 +47,8 @@ struct Rig {
             return ::testing::AssertionFailure() << "no attach message";
         }
         if (client.attaches.back().status != 0) {
-            return ::testing::AssertionFailure() << "attach status " << client.attaches.back().status;
+            return ::testing::AssertionFailure()
+                   << "attach status " << client.attaches.back().status;
         }
         return ::testing::AssertionSuccess();
     }
@@ -105,9 +106,8 @@ TEST(SkypeSimAttach, AnswersDiscoverWithEachStatusSequence) {
             } else {
                 rig.sim.Control().Command(step.action);
             }
-            ASSERT_TRUE(rig.Wait([&] {
-                return rig.client.attaches.size() >= step.statusesAfter.size();
-            }));
+            ASSERT_TRUE(
+                rig.Wait([&] { return rig.client.attaches.size() >= step.statusesAfter.size(); }));
             std::vector<LPARAM> statuses;
             for (const AttachSeen& seen : rig.client.attaches) {
                 statuses.push_back(seen.status);
@@ -301,8 +301,8 @@ TEST(SkypeSimTexts, RecordsEveryTextInOrderWithSenderAndSize) {
 TEST(SkypeSimCalls, OutgoingCallRunsThroughItsStatuses) {
     Rig rig({"friend bob ONLINE Bob", "next-call-id 70"});
     ASSERT_TRUE(rig.Attach());
-    EXPECT_EQ(rig.Ask("CALL bob", 3),
-              (Texts{"CALL 70 STATUS UNPLACED", "CALL 70 STATUS ROUTING", "CALL 70 STATUS RINGING"}));
+    EXPECT_EQ(rig.Ask("CALL bob", 3), (Texts{"CALL 70 STATUS UNPLACED", "CALL 70 STATUS ROUTING",
+                                             "CALL 70 STATUS RINGING"}));
     EXPECT_EQ(rig.Ask("GET CALL 70 PARTNER_HANDLE"), Texts{"CALL 70 PARTNER_HANDLE bob"});
     EXPECT_EQ(rig.Trigger("answer", 1), Texts{"CALL 70 STATUS INPROGRESS"});
     EXPECT_EQ(rig.Ask("SET CALL 70 STATUS FINISHED"), Texts{"CALL 70 STATUS FINISHED"});
@@ -385,9 +385,8 @@ TEST(SkypeSimAccount, StatusChangesReachAttachedPrograms) {
     ASSERT_TRUE(rig.Attach());
     EXPECT_EQ(rig.Trigger("user bob ONLINESTATUS DND", 1), Texts{"USER bob ONLINESTATUS DND"});
     rig.Ask("CALL bob", 3);
-    EXPECT_EQ(rig.Trigger("offline", 4),
-              (Texts{"USERSTATUS OFFLINE", "CALL 1001 FAILUREREASON 1", "CALL 1001 STATUS FAILED",
-                     "CONNSTATUS OFFLINE"}));
+    EXPECT_EQ(rig.Trigger("offline", 4), (Texts{"USERSTATUS OFFLINE", "CALL 1001 FAILUREREASON 1",
+                                                "CALL 1001 STATUS FAILED", "CONNSTATUS OFFLINE"}));
     Texts refusedCall = rig.Ask("CALL bob", 3);
     EXPECT_EQ(refusedCall.back(), "CALL 1002 STATUS FAILED");
     EXPECT_EQ(rig.Ask("GET CONNSTATUS"), Texts{"CONNSTATUS OFFLINE"});

@@ -50,9 +50,9 @@ LRESULT TestClient::Send(const std::string& text, UINT timeoutMs, HWND to, bool*
     COPYDATASTRUCT data{0, static_cast<DWORD>(text.size() + 1), const_cast<char*>(text.c_str())};
     DWORD_PTR result = 0;
     ++sending_;
-    LRESULT ok = SendMessageTimeoutA(to, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_),
-                                     reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, timeoutMs,
-                                     &result);
+    LRESULT ok =
+        SendMessageTimeoutA(to, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_),
+                            reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, timeoutMs, &result);
     --sending_;
     if (sent) {
         *sent = ok != 0;
