@@ -53,13 +53,12 @@ LRESULT ControlWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 return 0;
             }
             OnRequest(reinterpret_cast<HWND>(wParam), *data);
+            // The requester has its reply; release it before a hang or crash begins, so that
+            // it finds the simulator already hanging (or gone) when its call returns.
+            ReplyMessage(1);
+            app_.RunAfterReply();
             return 1;
         }
-        case UM_HANG:
-            app_.Hang(static_cast<unsigned>(wParam));
-            return 0;
-        case UM_CRASH:
-            ExitProcess(3);
         case WM_CLOSE:
             app_.OnClose();
             return 0;
@@ -258,21 +257,19 @@ void SimApp::LogIn() {
     attach_.LogIn();
 }
 
-void SimApp::RequestHang(unsigned ms) {
-    if (!PostMessageA(control_.Hwnd(), UM_HANG, ms, 0)) {
-        throw std::runtime_error("cannot post the hang");
-    }
-}
-
 void SimApp::RequestQuit() {
     if (!PostMessageA(api_.Hwnd(), WM_CLOSE, 0, 0)) {
         throw std::runtime_error("cannot post the quit");
     }
 }
 
-void SimApp::RequestCrash() {
-    if (!PostMessageA(control_.Hwnd(), UM_CRASH, 0, 0)) {
-        throw std::runtime_error("cannot post the crash");
+void SimApp::RunAfterReply() {
+    PendingAction action = afterReply_;
+    afterReply_ = {AfterReply::Nothing, 0};
+    if (action.what == AfterReply::Hang) {
+        Hang(action.ms);
+    } else if (action.what == AfterReply::Crash) {
+        ExitProcess(3);
     }
 }
 

@@ -21,8 +21,6 @@ namespace skypesim {
 
 // Private messages of the simulator's own windows.
 constexpr UINT UM_FLUSH = WM_APP + 1;  // API window: send the queued texts and attach statuses
-constexpr UINT UM_HANG = WM_APP + 2;   // control window: stop pumping for wParam ms
-constexpr UINT UM_CRASH = WM_APP + 3;  // control window: end the process at once
 
 enum class ReplyMode { Nested, Deferred };
 
@@ -83,13 +81,23 @@ public:
     void SendToAll(const std::string& text) { Notify(text); }
     void LogOut();
     void LogIn();
-    void RequestHang(unsigned ms);
+    // Hang and crash happen once the control request that asked for them has its reply.
+    void RequestHang(unsigned ms) { afterReply_ = {AfterReply::Hang, ms}; }
+    void RequestCrash() { afterReply_ = {AfterReply::Crash, 0}; }
     void RequestQuit();
-    void RequestCrash();
+    // Carries out what the last control request left for after its reply.
+    void RunAfterReply();
+
+private:
+    enum class AfterReply { Nothing, Hang, Crash };
+    struct PendingAction {
+        AfterReply what;
+        unsigned ms;
+    };
+
     // Stops pumping messages, really: the thread sleeps.
     void Hang(unsigned ms);
 
-private:
     struct Outgoing {
         HWND client;
         bool attach;
@@ -127,6 +135,7 @@ private:
     HWND currentSender_ = nullptr;
     std::map<UINT_PTR, std::function<void()>> timers_;
     UINT_PTR nextTimerId_ = 1;
+    PendingAction afterReply_{AfterReply::Nothing, 0};
 };
 
 }  // namespace skypesim

@@ -69,13 +69,23 @@ LRESULT CALLBACK SimConnection::ReplyProcedure(HWND hwnd, UINT message, WPARAM w
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-bool SimConnection::Connect(unsigned timeoutMs) {
+bool SimConnection::Connect(unsigned timeoutMs, DWORD processId) {
     std::string title = ControlWindowTitle(name_);
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
-        control_ = FindWindowA(kControlWindowClass, title.c_str());
-        if (control_ || GetTickCount64() >= deadline) {
-            return control_ != nullptr;
+        // Several windows may carry the name for a moment (one simulator starting while
+        // another is going); take the one of the wanted process.
+        HWND found = nullptr;
+        while ((found = FindWindowExA(nullptr, found, kControlWindowClass, title.c_str()))) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (processId == 0 || owner == processId) {
+                control_ = found;
+                return true;
+            }
+        }
+        if (GetTickCount64() >= deadline) {
+            return false;
         }
         Sleep(kPollMs);
     }
@@ -153,6 +163,16 @@ size_t SimConnection::CountSent(const std::string& text) {
 
 size_t SimConnection::DiscoverCount() {
     return CountFrom(Command("discovers"));
+}
+
+std::vector<uint64_t> SimConnection::DiscoverTimes() {
+    std::vector<uint64_t> times;
+    for (const RecordEntry& entry : Record()) {
+        if (entry.kind == RecordKind::Discover) {
+            times.push_back(entry.ms);
+        }
+    }
+    return times;
 }
 
 bool SimConnection::AnyAttached() {

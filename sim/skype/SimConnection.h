@@ -29,8 +29,9 @@ public:
     SimConnection& operator=(const SimConnection&) = delete;
 
     const std::string& Name() const { return name_; }
-    // Looks for the simulator's control window for at most `timeoutMs`.
-    bool Connect(unsigned timeoutMs);
+    // Looks for the simulator's control window for at most `timeoutMs`; with a process id,
+    // only a window of that process counts.
+    bool Connect(unsigned timeoutMs, DWORD processId = 0);
 
     // One control command (see the README); returns what follows "OK", without the space or
     // line end after it. Throws SimError for "ERR ..." and when no reply comes in time.
@@ -45,6 +46,8 @@ public:
     size_t CountReceived(const std::string& text);
     size_t CountSent(const std::string& text);
     size_t DiscoverCount();
+    // When each discover broadcast arrived, in ms since the simulator started.
+    std::vector<uint64_t> DiscoverTimes();
     bool AnyAttached();
     uint64_t CallIn(const std::string& handle);
 

@@ -75,10 +75,19 @@ SimProcess::SimProcess(SimOptions options)
     process_.Reset(info.hProcess);
     fw::KernelHandle thread(info.hThread);
     processId_ = info.dwProcessId;
-    connection_ = std::make_unique<SimConnection>(name_);
+    try {
+        connection_ = std::make_unique<SimConnection>(name_);
+        WaitForControlWindow(options.startTimeoutMs);
+    } catch (...) {
+        // No owner will be left to end it.
+        TerminateProcess(process_.Get(), 9);
+        throw;
+    }
+}
 
-    ULONGLONG deadline = GetTickCount64() + options.startTimeoutMs;
-    while (!connection_->Connect(0)) {
+void SimProcess::WaitForControlWindow(unsigned timeoutMs) {
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!connection_->Connect(0, processId_)) {
         if (!Running()) {
             DWORD code = 0;
             GetExitCodeProcess(process_.Get(), &code);
@@ -86,7 +95,6 @@ SimProcess::SimProcess(SimOptions options)
                            std::to_string(code) + ")");
         }
         if (GetTickCount64() >= deadline) {
-            Kill();
             throw SimError("skypesim \"" + name_ + "\" did not start in time");
         }
         Sleep(20);

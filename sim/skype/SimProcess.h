@@ -49,6 +49,8 @@ public:
     static std::string ProgramDirectory();
 
 private:
+    void WaitForControlWindow(unsigned timeoutMs);
+
     std::string name_;
     fw::KernelHandle process_;
     DWORD processId_ = 0;

@@ -74,6 +74,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             std::fprintf(stderr, "skypesim: \"%s\": %s\n", command.c_str(), reply.c_str());
             return 2;
         }
+        app->RunAfterReply();
     }
 
     MSG msg;
