@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "framework/Handles.h"
 #include "sim/skype/SimProcess.h"
 #include "tests/sim/skype/TestClient.h"
 
@@ -465,6 +466,75 @@ TEST(SkypeSimProcess, RefusesToStartWithABadCommandOrATakenName) {
     EXPECT_THROW(SimProcess(Options({}, {}, first.Name())), skypesim::SimError);
     EXPECT_TRUE(first.Running());
     EXPECT_EQ(first.Control().Command("friends"), "0");
+}
+
+// ---- the command-line tool -------------------------------------------------------------
+
+struct ToolRun {
+    DWORD exitCode;
+    std::string output;
+};
+
+// Runs skypesimctl.exe with `args`, keeping this thread's windows served while it runs.
+ToolRun RunTool(Rig& rig, const std::string& args) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+        ADD_FAILURE() << "CreatePipe failed";
+        return {999, ""};
+    }
+    fw::KernelHandle reader(readEnd);
+    fw::KernelHandle writer(writeEnd);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    std::string commandLine = "\"" + SimProcess::ProgramDirectory() + "\\skypesimctl.exe\" " + args;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        ADD_FAILURE() << "cannot start skypesimctl.exe";
+        return {999, ""};
+    }
+    fw::KernelHandle process(info.hProcess);
+    fw::KernelHandle thread(info.hThread);
+    writer.Reset();  // the child holds the only write end now: its exit ends the pipe
+    EXPECT_TRUE(rig.Wait([&] { return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0; }));
+    ToolRun run{0, ""};
+    GetExitCodeProcess(process.Get(), &run.exitCode);
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(reader.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        run.output.append(buffer, read);
+    }
+    run.output.erase(std::remove(run.output.begin(), run.output.end(), '\r'), run.output.end());
+    return run;
+}
+
+TEST(SkypeSimTool, DrivesARunningSimulatorByName) {
+    Rig rig({"friend bob ONLINE Bob"});
+    ASSERT_TRUE(rig.Attach());
+    std::string name = "--name " + rig.sim.Name() + " ";
+
+    ToolRun callIn = RunTool(rig, name + "call-in bob");
+    EXPECT_EQ(callIn.exitCode, 0u);
+    EXPECT_EQ(callIn.output, "1001\n");
+    EXPECT_TRUE(rig.WaitForText("CALL 1001 STATUS RINGING"));
+    EXPECT_EQ(RunTool(rig, name + "hangup").output, "OK\n");
+    EXPECT_TRUE(rig.WaitForText("CALL 1001 STATUS MISSED"));
+
+    ToolRun refused = RunTool(rig, name + "answer");
+    EXPECT_EQ(refused.exitCode, 1u);
+    EXPECT_NE(refused.output.find("no active call"), std::string::npos) << refused.output;
+
+    EXPECT_EQ(rig.client.Send("PING"), 1);
+    EXPECT_EQ(RunTool(rig, name + "wait-received 5000 PING").exitCode, 0u);
+    EXPECT_EQ(RunTool(rig, name + "wait-received 200 NEVER SENT").exitCode, 1u);
+    EXPECT_EQ(RunTool(rig, "--name no-such-simulator status").exitCode, 2u);
 }
 
 }  // namespace
