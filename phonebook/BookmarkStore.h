@@ -1,0 +1,72 @@
+// BookmarkStore: the phone book in Bookmark.ini, one section per contact, read and written
+// through the system's profile-file functions. It caches nothing; every call goes to the file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Texts are ANSI byte strings. A null pointer stands for "none" where an argument may be
+// absent. Without a file path (before SetFile, or after SetFile(nullptr)) nothing is read
+// or written: reads give an empty book and the defaults, writes report failure.
+class BookmarkStore {
+public:
+    // Key names of a contact's three numbers, in the order a new section stores them.
+    static constexpr const char* kHomeKey = "Phone_Home";
+    static constexpr const char* kOfficeKey = "Phone_Office";
+    static constexpr const char* kMobileKey = "Phone_Mobile";
+    // Written and removed before every read of the names, so a missing file gets created.
+    static constexpr const char* kProbeSection = "#@@#";
+
+    BookmarkStore() = default;
+    virtual ~BookmarkStore() = default;
+
+    // Takes a copy of path; null empties the path.
+    void SetFile(const char* path);
+    const std::optional<std::string>& File() const { return path_; }
+
+    // Runs the probe, then returns the size a buffer needs for every section name (the
+    // name list's byte count + 2); 2 for an empty or missing file.
+    uint32_t ReadSectionNames();
+    // Runs the probe, then fills list (resized to size + 1 zero bytes) with the platform's
+    // name list, each name ended by a zero byte and the list by one more, and returns the
+    // platform's count.
+    uint32_t ReadSectionNames(std::vector<char>& list, uint32_t size);
+
+    // Every section name, in file order.
+    std::vector<std::string> ListNames();
+    // True when some section name equals name, ignoring letter case (multibyte-aware).
+    bool NameExists(const char* name);
+
+    // Writes an empty section at the end of the file, removing any section of that name
+    // first. With failIfExists and an existing name, writes nothing and returns false.
+    bool CreateSection(const char* name, bool failIfExists);
+    // Removes the section with all its keys.
+    bool DeleteSection(const char* name);
+    // Sets key=value in section, creating file and section as needed; a null value writes
+    // an empty one. Without section or key nothing is written.
+    bool WriteValue(const char* section, const char* key, const char* value);
+    // The key's value read whole, else the default (null counts as ""). Without section or
+    // key the file is not read.
+    std::string ReadValue(const char* section, const char* key, const char* defaultValue = nullptr);
+
+    // Calls visitor with each name of a name list, in order, until it returns false (then
+    // the result is false) or the list ends at an empty name or at its last byte (then
+    // true). An empty list buffer or no visitor gives false.
+    static bool ForEachName(const std::vector<char>& list,
+                            const std::function<bool(const char*)>& visitor);
+
+    // Writes one contact: updates the section of that name in place when it exists
+    // (ignoring case), else appends a new one; keys in the order home, office, mobile. True
+    // when every write succeeded.
+    bool SaveEntry(const char* name, const char* home, const char* office, const char* mobile);
+
+private:
+    // The path to hand to the profile functions, or null when there is none.
+    const char* FilePath() const;
+    void Probe();
+
+    std::optional<std::string> path_;
+};
