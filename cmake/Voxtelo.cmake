@@ -5,7 +5,8 @@
 #   voxtelo_test(<name> SOURCES ... [LIBS ...] [RESOURCES] [LOCK <resource>...] [TIMEOUT s])
 #       a GoogleTest program; portable tests run natively (and are discovered case by case),
 #       Windows tests run through the Wine runner as one CTest entry per program.
-#   voxtelo_fuzz_test(<name> SOURCES ... INSTRUMENT <library> CORPUS <dir> [SECONDS s])
+#   voxtelo_fuzz_test(<name> SOURCES ... INSTRUMENT <library> CORPUS <dir> [DICT file]
+#                     [SECONDS s])
 #       a libFuzzer program over <library>'s sources rebuilt with coverage (native clang build
 #       only); CTest runs it for SECONDS (default 5) starting from the seed corpus in <dir>.
 
@@ -86,7 +87,7 @@ function(voxtelo_test name)
 endfunction()
 
 function(voxtelo_fuzz_test name)
-    cmake_parse_arguments(F "" "INSTRUMENT;CORPUS;SECONDS" "SOURCES" ${ARGN})
+    cmake_parse_arguments(F "" "INSTRUMENT;CORPUS;DICT;SECONDS" "SOURCES" ${ARGN})
     if(VOXTELO_WINDOWS OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         return()
     endif()
@@ -112,13 +113,15 @@ function(voxtelo_fuzz_test name)
     if(lib_links)
         target_link_libraries(${name} PRIVATE ${lib_links})
     endif()
+    set(options -max_total_time=${F_SECONDS} -print_final_stats=1
+                -artifact_prefix=${CMAKE_CURRENT_BINARY_DIR}/${name}-)
+    if(F_DICT)
+        list(APPEND options -dict=${F_DICT})
+    endif()
     # New inputs go to a corpus in the build tree; the seeds in the source tree stay as they are.
     set(work_corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
     file(MAKE_DIRECTORY ${work_corpus})
-    add_test(NAME ${name}
-             COMMAND ${name} -max_total_time=${F_SECONDS} -print_final_stats=1
-                     -artifact_prefix=${CMAKE_CURRENT_BINARY_DIR}/${name}-
-                     ${work_corpus} ${F_CORPUS})
+    add_test(NAME ${name} COMMAND ${name} ${options} ${work_corpus} ${F_CORPUS})
     math(EXPR timeout "${F_SECONDS} + 60")
     set_tests_properties(${name} PROPERTIES TIMEOUT ${timeout})
 endfunction()

@@ -12,8 +12,9 @@ namespace skype {
 constexpr size_t kMaxNameUnits = 49;
 
 // Decodes `utf8` and keeps the longest prefix of whole characters that fits in `maxUnits`
-// units, so a surrogate pair is never split. Each maximal ill-formed subsequence becomes one
-// U+FFFD, as the system's UTF-8 decoder does.
+// units, so a surrogate pair is never split. Ill-formed input is replaced, not dropped, as the
+// system's decoder does: one U+FFFD per maximal ill-formed subsequence (Unicode's practice;
+// Wine's decoder counts a few overlong and surrogate forms differently).
 std::u16string DecodeUtf8Name(std::string_view utf8, size_t maxUnits = kMaxNameUnits);
 
 }  // namespace skype

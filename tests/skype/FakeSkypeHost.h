@@ -2,11 +2,15 @@
 // way the real client may: from within the send, or by refusing it.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <future>
 #include <limits>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -43,6 +47,7 @@ public:
     }
 
     bool SendCommand(const std::string& command) override {
+        ProbeFromPollThread();
         sent.push_back(command);
         if (sent.size() > sendsThatSucceed) {
             session_->Detach();  // what the transport does with a failed send
@@ -58,12 +63,19 @@ public:
         return true;
     }
 
-    void PostInternal(unsigned recipient, int code) override { posts.push_back({recipient, code}); }
+    void PostInternal(unsigned recipient, int code) override {
+        ProbeFromPollThread();
+        posts.push_back({recipient, code});
+    }
 
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowMessage(const std::string& text) override {
+        ProbeFromPollThread();
+        messages.push_back(text);
+    }
 
     // Latin-1 stands in for the ANSI code page: other characters become one '?' each.
     std::string ToAnsi(const std::u16string& text) override {
+        ProbeFromPollThread();
         std::string result;
         for (size_t i = 0; i < text.size(); ++i) {
             const char16_t unit = text[i];
@@ -89,8 +101,30 @@ public:
     std::map<std::string, std::vector<std::string>> nestedReplies;
     // Sends beyond this count are refused.
     size_t sendsThatSucceed = std::numeric_limits<size_t>::max();
+    // When set, each call out lets another thread do what the poll thread does; a read that
+    // cannot finish meanwhile means the session called out holding its lock.
+    bool probeFromPollThread = false;
+    int blockedProbes = 0;
 
 private:
+    void ProbeFromPollThread() {
+        if (!probeFromPollThread || blockedProbes > 0) {
+            return;
+        }
+        auto finished = std::make_shared<std::promise<void>>();
+        std::future<void> done = finished->get_future();
+        // Detached: if the lock is held it can only finish after this call out returns.
+        std::thread([session = session_, finished] {
+            session->GetState();
+            session->ContactCount();
+            session->PollCommands();
+            finished->set_value();
+        }).detach();
+        if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ++blockedProbes;
+        }
+    }
+
     SkypeSession* session_ = nullptr;
 };
 
