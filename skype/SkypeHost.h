@@ -7,8 +7,9 @@
 
 namespace skype {
 
-// Every call comes from the thread that called into the session; the session holds no lock
-// and no reference into its contact list while it calls here, so each call may re-enter it.
+// Calls come from the main window's thread, except the post of Detach, which comes from the
+// thread that detached. The session holds no lock and no reference into its contact list while
+// it calls here, so each call may re-enter it.
 class SkypeHost {
 public:
     virtual ~SkypeHost() = default;

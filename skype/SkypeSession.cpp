@@ -1,6 +1,8 @@
 // Parsing of the Skype client's texts into the session's state, and the commands it sends.
 #include "skype/SkypeSession.h"
 
+#include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <utility>
 
@@ -134,7 +136,7 @@ void SkypeSession::OnCallStatus(const std::string& callId, const std::string& st
     const std::string partnerQuery = "GET CALL " + callId + " PARTNER_HANDLE";
     if (status == "ROUTING") {
         SetState(CallState::DIALING);
-        host_.SendCommand(partnerQuery);
+        Send(partnerQuery);
     } else if (status == "RINGING") {
         bool incoming = false;
         {
@@ -147,7 +149,7 @@ void SkypeSession::OnCallStatus(const std::string& callId, const std::string& st
         }
         if (incoming) {
             PostToWindow(msg::EV_SKYPE_STATE);
-            host_.SendCommand(partnerQuery);
+            Send(partnerQuery);
         }
     } else if (status == "INPROGRESS") {
         SetState(CallState::ANSWERING);
@@ -160,7 +162,7 @@ void SkypeSession::OnCallStatus(const std::string& callId, const std::string& st
 void SkypeSession::OnConnectionStatus(const std::string& value) {
     if (value == "ONLINE") {
         SetState(CallState::NORMAL);
-        host_.SendCommand("SEARCH FRIENDS");
+        Send("SEARCH FRIENDS");
         SetStatusText(connectionStatus_, value);
     } else if (IsOneOf(value, {"OFFLINE", "CONNECTING", "PAUSING", "LOGGEDOUT"})) {
         ResetToInit(&connectionStatus_, value);
@@ -186,13 +188,13 @@ int SkypeSession::OnInternalCommand(int code) {
             PostToWindow(msg::EV_SYNC_CARRIER);
             break;
         case msg::EV_SKYPE_HANGUP:
-            host_.SendCommand("SET CALL " + currentCall_ + " STATUS FINISHED");
+            Send("SET CALL " + currentCall_ + " STATUS FINISHED");
             break;
         case msg::EV_SKYPE_ANSWER:
-            host_.SendCommand("SET CALL " + currentCall_ + " STATUS INPROGRESS");
+            Send("SET CALL " + currentCall_ + " STATUS INPROGRESS");
             break;
         case msg::EV_SKYPE_SEARCH:
-            host_.SendCommand("SEARCH FRIENDS");
+            Send("SEARCH FRIENDS");
             break;
         default:
             host_.ShowMessage(kUnknownInternalCommand);
@@ -293,6 +295,11 @@ void SkypeSession::ResetToInit(std::string* statusText, const std::string& value
 void SkypeSession::SetStatusText(std::string& statusText, const std::string& value) {
     std::lock_guard<std::mutex> lock(mutex_);
     statusText = value;
+}
+
+void SkypeSession::Send(const std::string& command) {
+    // A failed send has detached the link already; the text that caused it goes on.
+    static_cast<void>(host_.SendCommand(command));
 }
 
 void SkypeSession::PostToWindow(int code) {

@@ -80,7 +80,8 @@ public:
     std::string CurrentUserHandle() const;
     std::string UserStatus() const;
 
-    // The contact with this list index, or null. Valid until the next friends list arrives.
+    // The contact with this list index, or null. Valid until the next friends list, which may
+    // arrive within any send the session makes.
     const SkypeContact* ContactAt(int32_t listIndex) const;
     std::string CurrentCall() const { return currentCall_; }
     std::string PartnerHandle() const { return partnerHandle_; }
@@ -97,6 +98,7 @@ private:
     // State INIT and the status texts emptied; then, if given, `statusText` := `value`.
     void ResetToInit(std::string* statusText = nullptr, const std::string& value = {});
     void SetStatusText(std::string& statusText, const std::string& value);
+    void Send(const std::string& command);
     void PostToWindow(int code);
 
     SkypeHost& host_;

@@ -137,13 +137,6 @@ TEST_F(ContactsTest, HandlePropertyRenamesTheContact) {
     EXPECT_EQ(session.ContactAt(1)->city, "h");
 }
 
-TEST_F(ContactsTest, OnlineStatusIsAnnounced) {
-    ListFriends("USERS alice, bob");
-    host.Deliver("USER bob ONLINESTATUS AWAY");
-    EXPECT_EQ(session.ContactAt(1)->onlineStatus, "AWAY");
-    EXPECT_EQ(host.posts, std::vector<Post>{kContactsPost});
-}
-
 TEST_F(ContactsTest, NamesKeepTheRestOfTheTextDecoded) {
     struct Case {
         const char* text;

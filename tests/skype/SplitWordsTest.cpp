@@ -1,6 +1,7 @@
 // Word splitting of received texts and checked word access.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ struct SplitCase {
     const char* text;
     std::vector<std::string> words;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
 
 class SplitWordsTest : public ::testing::TestWithParam<SplitCase> {};
 

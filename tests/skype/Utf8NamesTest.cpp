@@ -1,6 +1,7 @@
 // Decoding of UTF-8 names into at most 49 UTF-16 units.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "skype/Utf8Names.h"
@@ -13,6 +14,10 @@ struct DecodeCase {
     std::string utf8;
     std::u16string expected;
 };
+
+void PrintTo(const DecodeCase& c, std::ostream* out) {
+    *out << c.label;
+}
 
 class DecodeUtf8NameTest : public ::testing::TestWithParam<DecodeCase> {};
 
