@@ -11,7 +11,11 @@
 //   WM_COPYDATA from the    ParseNotification(text); it may raise fw::InvalidArgumentError,
 //     attached client       which the window dispatch reports (what was applied stays).
 //   UM_INTERNAL (2, code)   OnInternalCommand(code).
-//   poll pass               no client window: discover; else send PollCommands() in order.
+//   poll pass               no client window: discover; else send PollCommands() in order
+//                           (after a failed one the rest fail and detach as well).
+//   GetPartnerHandle        while PartnerHandle() is "", wait 100 ms letting messages in, at
+//                           most five times; then PartnerHandle().
+//   GetState, ContactCount, ContactAt: the session's own.
 //
 // Threads: ParseNotification, OnInternalCommand, QueryContactDetails, OnAttached, ContactAt,
 // CurrentCall and PartnerHandle belong to the main window's thread. GetState, ContactCount,
