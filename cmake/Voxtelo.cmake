@@ -5,6 +5,13 @@
 #   voxtelo_test(<name> SOURCES ... [LIBS ...] [RESOURCES] [LOCK <resource>...] [TIMEOUT s])
 #       a GoogleTest program; portable tests run natively (and are discovered case by case),
 #       Windows tests run through the Wine runner as one CTest entry per program.
+#   voxtelo_fuzz_test(<name> SOURCES ... INSTRUMENT <library> CORPUS <dir> [DICT file]
+#                     [SECONDS s])
+#       a libFuzzer program over <library>'s sources rebuilt with coverage (native clang build
+#       only); CTest runs it for SECONDS (default 5) starting from the seed corpus in <dir>.
+
+# Off only for a build that measures (benchmarks): sanitizers distort the numbers.
+option(VOXTELO_SANITIZE "Native build: AddressSanitizer and UBSan" ON)
 
 set(VOXTELO_WINDOWS OFF)
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -23,9 +30,11 @@ if(VOXTELO_WINDOWS)
     set(CMAKE_CROSSCOMPILING_EMULATOR
         ${CMAKE_SOURCE_DIR}/tools/wine.sh run --prefix ${CMAKE_BINARY_DIR}/wineprefix)
 else()
-    add_compile_options(-Wall -Wextra -g -fno-omit-frame-pointer
-                        -fsanitize=address,undefined -fno-sanitize-recover=undefined)
-    add_link_options(-fsanitize=address,undefined)
+    add_compile_options(-Wall -Wextra -g -fno-omit-frame-pointer)
+    if(VOXTELO_SANITIZE)
+        add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined)
+        add_link_options(-fsanitize=address,undefined)
+    endif()
 endif()
 
 macro(voxtelo_add_googletest)
@@ -75,4 +84,44 @@ function(voxtelo_test name)
     else()
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT ${T_TIMEOUT})
     endif()
+endfunction()
+
+function(voxtelo_fuzz_test name)
+    cmake_parse_arguments(F "" "INSTRUMENT;CORPUS;DICT;SECONDS" "SOURCES" ${ARGN})
+    if(VOXTELO_WINDOWS OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        return()
+    endif()
+    if(NOT F_SECONDS)
+        set(F_SECONDS 5)
+    endif()
+    # The library is compiled again into the fuzzer so that its branches guide the search.
+    get_target_property(lib_dir ${F_INSTRUMENT} SOURCE_DIR)
+    get_target_property(lib_sources ${F_INSTRUMENT} SOURCES)
+    get_target_property(lib_links ${F_INSTRUMENT} LINK_LIBRARIES)
+    set(sources ${F_SOURCES})
+    foreach(source ${lib_sources})
+        if(NOT IS_ABSOLUTE ${source})
+            set(source ${lib_dir}/${source})
+        endif()
+        list(APPEND sources ${source})
+    endforeach()
+    add_executable(${name} ${sources})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+    set(flags -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+    target_compile_options(${name} PRIVATE ${flags})
+    target_link_options(${name} PRIVATE ${flags})
+    if(lib_links)
+        target_link_libraries(${name} PRIVATE ${lib_links})
+    endif()
+    set(options -max_total_time=${F_SECONDS} -print_final_stats=1
+                -artifact_prefix=${CMAKE_CURRENT_BINARY_DIR}/${name}-)
+    if(F_DICT)
+        list(APPEND options -dict=${F_DICT})
+    endif()
+    # New inputs go to a corpus in the build tree; the seeds in the source tree stay as they are.
+    set(work_corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+    file(MAKE_DIRECTORY ${work_corpus})
+    add_test(NAME ${name} COMMAND ${name} ${options} ${work_corpus} ${F_CORPUS})
+    math(EXPR timeout "${F_SECONDS} + 60")
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${timeout})
 endfunction()

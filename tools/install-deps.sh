@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev googletest
+    cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
     g++-mingw-w64-i686-posix mingw-w64-i686-dev
     wine wine64 fonts-wine xvfb fonts-liberation imagemagick xdotool

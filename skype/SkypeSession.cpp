@@ -1,0 +1,309 @@
+// Parsing of the Skype client's texts into the session's state, and the commands it sends.
+#include "skype/SkypeSession.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <utility>
+
+#include "app/Messages.h"
+#include "skype/SplitWords.h"
+#include "skype/Utf8Names.h"
+
+namespace skype {
+
+namespace {
+
+const char kUnknownInternalCommand[] = "Unknown UM_INTERNAL--lParam in SkypeApi";
+
+// The properties asked for each contact, in the order they are asked.
+const char* const kQueriedProperties[] = {
+    "FULLNAME", "DISPLAYNAME", "HANDLE", "BUDDYSTATUS", "ISAUTHORIZED", "ISBLOCKED", "ONLINESTATUS",
+};
+
+std::string TrimCommas(const std::string& word) {
+    const size_t first = word.find_first_not_of(',');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return word.substr(first, word.find_last_not_of(',') - first + 1);
+}
+
+bool IsOneOf(const std::string& value, std::initializer_list<const char*> candidates) {
+    for (const char* candidate : candidates) {
+        if (value == candidate) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+AttachOutcome ClassifyAttachStatus(uint32_t status) {
+    switch (status) {
+        case ATTACH_SUCCESS:
+            return AttachOutcome::Attached;
+        case ATTACH_PENDING_AUTHORIZATION:
+        case ATTACH_REFUSED:
+        case ATTACH_NOT_AVAILABLE:
+        case ATTACH_API_AVAILABLE:
+            return AttachOutcome::Detached;
+        default:
+            return AttachOutcome::Ignored;
+    }
+}
+
+SkypeSession::SkypeSession(SkypeHost& host) : host_(host) {}
+
+void SkypeSession::ParseNotification(const std::string& text) {
+    const Words words = SplitWords(text);
+    const std::string& keyword = words.At(0);
+    if (keyword == "USERS") {
+        OnUsers(words);
+    } else if (keyword == "USER") {
+        OnUser(words, text);
+    } else if (keyword == "CALL") {
+        OnCall(words);
+    } else if (keyword == "CONNSTATUS") {
+        OnConnectionStatus(words.At(1));
+    } else if (keyword == "CURRENTUSERHANDLE") {
+        SetStatusText(currentUserHandle_, words.At(1));
+    } else if (keyword == "USERSTATUS") {
+        OnUserStatus(words.At(1));
+    }
+    // MESSAGE, CHAT, VOICEMAIL, PONG, error replies and echoed commands carry nothing we keep.
+}
+
+void SkypeSession::OnUsers(const Words& words) {
+    SkypeContactList fresh;
+    for (size_t i = 1; i < words.Count(); ++i) {
+        fresh.Append(
+            std::make_unique<SkypeContact>(static_cast<int32_t>(i - 1), TrimCommas(words.At(i))));
+    }
+    const bool noFriends = fresh.Empty();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        contacts_.Swap(fresh);
+    }
+    // The previous contacts die with `fresh`, outside the lock.
+    if (noFriends) {
+        PostToWindow(msg::EV_SKYPE_CONTACTS);
+    } else {
+        host_.PostInternal(msg::RECIPIENT_SKYPE, msg::EV_SKYPE_QUERY_USERS);
+    }
+}
+
+void SkypeSession::OnUser(const Words& words, const std::string& text) {
+    if (contacts_.Empty()) {
+        return;
+    }
+    const std::string& handle = words.At(1);
+    SkypeContact* contact = contacts_.FindByHandle(handle);
+    if (contact == nullptr) {
+        return;
+    }
+    const std::string& property = words.At(2);
+    if (property == "FULLNAME" || property == "DISPLAYNAME") {
+        // The value is the rest of the text, spaces included.
+        const size_t valueStart = words.At(0).size() + handle.size() + property.size() + 3;
+        std::string name = host_.ToAnsi(DecodeUtf8Name(TextFrom(text, valueStart)));
+        // Found again: no pointer into the list is kept across a call out.
+        if ((contact = contacts_.FindByHandle(handle)) != nullptr) {
+            *contact->FieldFor(property) = std::move(name);
+        }
+    } else if (property == "ONLINESTATUS") {
+        contact->onlineStatus = words.At(3);
+        PostToWindow(msg::EV_SKYPE_CONTACTS);
+    } else if (std::string* field = contact->FieldFor(property)) {
+        *field = words.At(3);
+    }
+}
+
+void SkypeSession::OnCall(const Words& words) {
+    const std::string& callId = words.At(1);
+    currentCall_ = callId;
+    const std::string& kind = words.At(2);
+    if (kind == "STATUS") {
+        OnCallStatus(callId, words.At(3));
+    } else if (kind == "PARTNER_HANDLE") {
+        partnerHandle_ = words.At(3);
+        PostToWindow(msg::EV_SKYPE_PARTNER);
+    }
+}
+
+void SkypeSession::OnCallStatus(const std::string& callId, const std::string& status) {
+    const std::string partnerQuery = "GET CALL " + callId + " PARTNER_HANDLE";
+    if (status == "ROUTING") {
+        SetState(CallState::DIALING);
+        Send(partnerQuery);
+    } else if (status == "RINGING") {
+        bool incoming = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            // While our own call is routed, RINGING is the far end ringing.
+            if (state_ != CallState::DIALING) {
+                state_ = CallState::RINGING;
+                incoming = true;
+            }
+        }
+        if (incoming) {
+            PostToWindow(msg::EV_SKYPE_STATE);
+            Send(partnerQuery);
+        }
+    } else if (status == "INPROGRESS") {
+        SetState(CallState::ANSWERING);
+    } else if (IsOneOf(status, {"FINISHED", "FAILED", "MISSED", "REFUSED", "FAILUREREASON"})) {
+        SetState(CallState::NORMAL);
+    }
+    // ONHOLD and any other status leave the state alone.
+}
+
+void SkypeSession::OnConnectionStatus(const std::string& value) {
+    if (value == "ONLINE") {
+        SetState(CallState::NORMAL);
+        Send("SEARCH FRIENDS");
+        SetStatusText(connectionStatus_, value);
+    } else if (IsOneOf(value, {"OFFLINE", "CONNECTING", "PAUSING", "LOGGEDOUT"})) {
+        ResetToInit(&connectionStatus_, value);
+    } else {
+        SetStatusText(connectionStatus_, value);
+    }
+}
+
+void SkypeSession::OnUserStatus(const std::string& value) {
+    if (value == "OFFLINE" || value == "LOGGEDOUT") {
+        ResetToInit(&userStatus_, value);
+    } else {
+        SetStatusText(userStatus_, value);
+    }
+}
+
+int SkypeSession::OnInternalCommand(int code) {
+    switch (code) {
+        case msg::EV_SKYPE_QUERY_USERS:
+            QueryContactDetails();
+            break;
+        case msg::EV_SKYPE_SYNC:
+            PostToWindow(msg::EV_SYNC_CARRIER);
+            break;
+        case msg::EV_SKYPE_HANGUP:
+            Send("SET CALL " + currentCall_ + " STATUS FINISHED");
+            break;
+        case msg::EV_SKYPE_ANSWER:
+            Send("SET CALL " + currentCall_ + " STATUS INPROGRESS");
+            break;
+        case msg::EV_SKYPE_SEARCH:
+            Send("SEARCH FRIENDS");
+            break;
+        default:
+            host_.ShowMessage(kUnknownInternalCommand);
+            break;
+    }
+    return 1;
+}
+
+void SkypeSession::QueryContactDetails() {
+    // Replies may arrive within each send and may even replace the list, so walk a copy.
+    std::vector<std::string> handles;
+    handles.reserve(contacts_.Count());
+    for (size_t i = 0; i < contacts_.Count(); ++i) {
+        handles.push_back(contacts_[i].handle);
+    }
+    for (const std::string& handle : handles) {
+        for (const char* property : kQueriedProperties) {
+            if (!host_.SendCommand("GET USER " + handle + " " + property)) {
+                return;
+            }
+        }
+    }
+}
+
+void SkypeSession::OnAttached() {
+    ResetToInit();
+}
+
+void SkypeSession::Detach() {
+    ResetToInit();
+}
+
+std::vector<std::string> SkypeSession::PollCommands() const {
+    std::vector<std::string> commands;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (connectionStatus_.empty() || currentUserHandle_.empty() || userStatus_.empty()) {
+            commands = {"GET CONNSTATUS", "GET CURRENTUSERHANDLE", "GET USERSTATUS"};
+        } else if (contacts_.Empty()) {
+            commands = {"SEARCH FRIENDS"};
+        }
+    }
+    commands.push_back("PING");
+    return commands;
+}
+
+CallState SkypeSession::GetState() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return state_;
+}
+
+size_t SkypeSession::ContactCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return contacts_.Count();
+}
+
+std::string SkypeSession::ConnectionStatus() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return connectionStatus_;
+}
+
+std::string SkypeSession::CurrentUserHandle() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return currentUserHandle_;
+}
+
+std::string SkypeSession::UserStatus() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return userStatus_;
+}
+
+const SkypeContact* SkypeSession::ContactAt(int32_t listIndex) const {
+    return contacts_.FindByListIndex(listIndex);
+}
+
+void SkypeSession::SetState(CallState state) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        state_ = state;
+    }
+    PostToWindow(msg::EV_SKYPE_STATE);
+}
+
+void SkypeSession::ResetToInit(std::string* statusText, const std::string& value) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        state_ = CallState::INIT;
+        connectionStatus_.clear();
+        currentUserHandle_.clear();
+        userStatus_.clear();
+        if (statusText != nullptr) {
+            *statusText = value;
+        }
+    }
+    PostToWindow(msg::EV_SKYPE_STATE);
+}
+
+void SkypeSession::SetStatusText(std::string& statusText, const std::string& value) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    statusText = value;
+}
+
+void SkypeSession::Send(const std::string& command) {
+    // A failed send has detached the link already; the text that caused it goes on.
+    static_cast<void>(host_.SendCommand(command));
+}
+
+void SkypeSession::PostToWindow(int code) {
+    host_.PostInternal(msg::RECIPIENT_WINDOW, code);
+}
+
+}  // namespace skype

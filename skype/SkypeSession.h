@@ -1,0 +1,123 @@
+// The meaning layer of the Skype link: what the client's texts say about the call, the
+// account and the friends list, and the commands that follow from them and from the main
+// window's requests. The Win32 SkypeApi owns one session and carries its texts; the session
+// reaches the outside only through SkypeHost.
+//
+// How SkypeApi drives it:
+//   attach message          ClassifyAttachStatus(lParam): Attached -> store the client window,
+//                           then OnAttached(); Detached -> Detach(); Ignored -> nothing.
+//   failed send, foreign    forget the client window, then Detach().
+//     WM_COPYDATA
+//   WM_COPYDATA from the    ParseNotification(text); it may raise fw::InvalidArgumentError,
+//     attached client       which the window dispatch reports (what was applied stays).
+//   UM_INTERNAL (2, code)   OnInternalCommand(code).
+//   poll pass               no client window: discover; else send PollCommands() in order
+//                           (after a failed one the rest fail and detach as well).
+//   GetPartnerHandle        while PartnerHandle() is "", wait 100 ms letting messages in, at
+//                           most five times; then PartnerHandle().
+//   GetState, ContactCount, ContactAt: the session's own.
+//
+// Threads: ParseNotification, OnInternalCommand, QueryContactDetails, OnAttached, ContactAt,
+// CurrentCall and PartnerHandle belong to the main window's thread. GetState, ContactCount,
+// PollCommands, the status texts and Detach may also be called from the poll thread; the
+// session serialises those. The poll thread must be ended before the session is destroyed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/CallState.h"
+#include "skype/SkypeContactList.h"
+#include "skype/SkypeHost.h"
+
+namespace skype {
+
+class Words;
+
+// The lParam of the client's attach message.
+enum AttachStatus : uint32_t {
+    ATTACH_SUCCESS = 0,
+    ATTACH_PENDING_AUTHORIZATION = 1,
+    ATTACH_REFUSED = 2,
+    ATTACH_NOT_AVAILABLE = 3,
+    ATTACH_API_AVAILABLE = 0x8001,
+};
+
+enum class AttachOutcome { Attached, Detached, Ignored };
+
+AttachOutcome ClassifyAttachStatus(uint32_t status);
+
+class SkypeSession {
+public:
+    explicit SkypeSession(SkypeHost& host);
+    SkypeSession(const SkypeSession&) = delete;
+    SkypeSession& operator=(const SkypeSession&) = delete;
+
+    // Applies one text from the client. Raises fw::InvalidArgumentError for a text that
+    // begins with a space or lacks a word its form needs; what came before stays applied.
+    // May be re-entered from within a SkypeHost::SendCommand it made.
+    void ParseNotification(const std::string& text);
+
+    // A request from the main window (the lParam of UM_INTERNAL with wParam 2); returns 1.
+    int OnInternalCommand(int code);
+
+    // Asks the client for seven properties of every listed contact, in list order. Stops at
+    // the first failed send: the link is gone and every later query would fail as well.
+    void QueryContactDetails();
+
+    // The client accepted us: state INIT, (1, EV_SKYPE_STATE) posted, status texts emptied,
+    // so the next poll pass asks for them.
+    void OnAttached();
+
+    // The link is lost: state INIT, (1, EV_SKYPE_STATE) posted, status texts emptied.
+    void Detach();
+
+    // The commands one poll pass sends while a client is attached, in order.
+    std::vector<std::string> PollCommands() const;
+
+    CallState GetState() const;
+    size_t ContactCount() const;
+    std::string ConnectionStatus() const;
+    std::string CurrentUserHandle() const;
+    std::string UserStatus() const;
+
+    // The contact with this list index, or null. Valid until the next friends list, which may
+    // arrive within any send the session makes.
+    const SkypeContact* ContactAt(int32_t listIndex) const;
+    std::string CurrentCall() const { return currentCall_; }
+    std::string PartnerHandle() const { return partnerHandle_; }
+
+private:
+    void OnUsers(const Words& words);
+    void OnUser(const Words& words, const std::string& text);
+    void OnCall(const Words& words);
+    void OnCallStatus(const std::string& callId, const std::string& status);
+    void OnConnectionStatus(const std::string& value);
+    void OnUserStatus(const std::string& value);
+
+    void SetState(CallState state);
+    // State INIT and the status texts emptied; then, if given, `statusText` := `value`.
+    void ResetToInit(std::string* statusText = nullptr, const std::string& value = {});
+    void SetStatusText(std::string& statusText, const std::string& value);
+    void Send(const std::string& command);
+    void PostToWindow(int code);
+
+    SkypeHost& host_;
+
+    // Shared with the poll thread: the state, the status texts and the list's size.
+    mutable std::mutex mutex_;
+    CallState state_ = CallState::INIT;
+    SkypeContactList contacts_;  // resized only under mutex_, read freely on the GUI thread
+    std::string connectionStatus_;
+    std::string currentUserHandle_;
+    std::string userStatus_;
+
+    // The main window's thread only.
+    std::string currentCall_;
+    std::string partnerHandle_;
+};
+
+}  // namespace skype

@@ -1,0 +1,131 @@
+// A SkypeHost that records what the session asks of the outside and can answer commands the
+// way the real client may: from within the send, or by refusing it.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <future>
+#include <limits>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "framework/InvalidArgumentError.h"
+#include "skype/SkypeHost.h"
+#include "skype/SkypeSession.h"
+
+namespace skype::testing {
+
+struct Post {
+    unsigned recipient;
+    int code;
+    bool operator==(const Post& other) const {
+        return recipient == other.recipient && code == other.code;
+    }
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Post& post) {
+    return out << "(" << post.recipient << ", " << post.code << ")";
+}
+
+class FakeSkypeHost : public SkypeHost {
+public:
+    void Connect(SkypeSession& session) { session_ = &session; }
+
+    // Parses a text as the window's WM_COPYDATA handler would: a missing word is reported by
+    // the dispatch and ends only that text.
+    void Deliver(const std::string& text) {
+        try {
+            session_->ParseNotification(text);
+        } catch (const fw::InvalidArgumentError&) {
+            ++reportedErrors;
+        }
+    }
+
+    bool SendCommand(const std::string& command) override {
+        ProbeFromPollThread();
+        sent.push_back(command);
+        if (sent.size() > sendsThatSucceed) {
+            session_->Detach();  // what the transport does with a failed send
+            return false;
+        }
+        const auto answer = nestedReplies.find(command);
+        if (answer != nestedReplies.end()) {
+            const std::vector<std::string> texts = answer->second;  // a reply may change the map
+            for (const std::string& text : texts) {
+                Deliver(text);
+            }
+        }
+        return true;
+    }
+
+    void PostInternal(unsigned recipient, int code) override {
+        ProbeFromPollThread();
+        posts.push_back({recipient, code});
+    }
+
+    void ShowMessage(const std::string& text) override {
+        ProbeFromPollThread();
+        messages.push_back(text);
+    }
+
+    // Latin-1 stands in for the ANSI code page: other characters become one '?' each.
+    std::string ToAnsi(const std::u16string& text) override {
+        ProbeFromPollThread();
+        std::string result;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const char16_t unit = text[i];
+            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size()) {
+                ++i;  // the pair is one character
+            }
+            result.push_back(unit <= 0xFF ? static_cast<char>(unit) : '?');
+        }
+        return result;
+    }
+
+    void ClearRecords() {
+        sent.clear();
+        posts.clear();
+        messages.clear();
+    }
+
+    std::vector<std::string> sent;
+    std::vector<Post> posts;
+    std::vector<std::string> messages;
+    int reportedErrors = 0;
+    // Commands answered from within the send, with the texts the client sends back.
+    std::map<std::string, std::vector<std::string>> nestedReplies;
+    // Sends beyond this count are refused.
+    size_t sendsThatSucceed = std::numeric_limits<size_t>::max();
+    // When set, each call out lets another thread do what the poll thread does; a read that
+    // cannot finish meanwhile means the session called out holding its lock.
+    bool probeFromPollThread = false;
+    int blockedProbes = 0;
+
+private:
+    void ProbeFromPollThread() {
+        if (!probeFromPollThread || blockedProbes > 0) {
+            return;
+        }
+        auto finished = std::make_shared<std::promise<void>>();
+        std::future<void> done = finished->get_future();
+        // Detached: if the lock is held it can only finish after this call out returns.
+        std::thread([session = session_, finished] {
+            session->GetState();
+            session->ContactCount();
+            session->PollCommands();
+            finished->set_value();
+        }).detach();
+        if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ++blockedProbes;
+        }
+    }
+
+    SkypeSession* session_ = nullptr;
+};
+
+}  // namespace skype::testing

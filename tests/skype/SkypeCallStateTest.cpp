@@ -1,0 +1,241 @@
+// The Skype state as call notifications, connection and user status, attach and detach move
+// it, and the commands that go with the moves.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/InvalidArgumentError.h"
+#include "tests/skype/SkypeSessionFixture.h"
+
+namespace skype::testing {
+namespace {
+
+using Strings = std::vector<std::string>;
+using Posts = std::vector<Post>;
+
+using CallStateTest = SkypeSessionFixture;
+
+TEST_F(CallStateTest, CallStatusMovesTheState) {
+    const Strings partnerQuery{"GET CALL 7 PARTNER_HANDLE"};
+    struct Case {
+        CallState before;
+        const char* status;
+        CallState after;
+        Posts posts;
+        Strings sent;
+    } cases[] = {
+        {CallState::NORMAL, "ROUTING", CallState::DIALING, {kStatePost}, partnerQuery},
+        {CallState::DIALING, "RINGING", CallState::DIALING, {}, {}},
+        {CallState::NORMAL, "RINGING", CallState::RINGING, {kStatePost}, partnerQuery},
+        {CallState::INIT, "RINGING", CallState::RINGING, {kStatePost}, partnerQuery},
+        {CallState::ANSWERING, "RINGING", CallState::RINGING, {kStatePost}, partnerQuery},
+        {CallState::DIALING, "INPROGRESS", CallState::ANSWERING, {kStatePost}, {}},
+        {CallState::ANSWERING, "INPROGRESS", CallState::ANSWERING, {kStatePost}, {}},
+        {CallState::ANSWERING, "FINISHED", CallState::NORMAL, {kStatePost}, {}},
+        {CallState::DIALING, "FAILED", CallState::NORMAL, {kStatePost}, {}},
+        {CallState::RINGING, "MISSED", CallState::NORMAL, {kStatePost}, {}},
+        {CallState::DIALING, "REFUSED", CallState::NORMAL, {kStatePost}, {}},
+        {CallState::DIALING, "FAILUREREASON", CallState::NORMAL, {kStatePost}, {}},
+        {CallState::ANSWERING, "ONHOLD", CallState::ANSWERING, {}, {}},
+        {CallState::NORMAL, "finished", CallState::NORMAL, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const std::string text = std::string("CALL 7 STATUS ") + c.status;
+        SCOPED_TRACE(text + " from " + CallStateName(c.before));
+        host.Deliver("CONNSTATUS OFFLINE");
+        EnterState(c.before);
+        host.Deliver(text);
+        EXPECT_EQ(session.GetState(), c.after);
+        EXPECT_EQ(host.posts, c.posts);
+        EXPECT_EQ(host.sent, c.sent);
+        EXPECT_EQ(session.CurrentCall(), "7");
+    }
+}
+
+TEST_F(CallStateTest, PartnerHandleIsStoredAndKeptAfterTheCall) {
+    EnterState(CallState::DIALING);
+    host.Deliver("CALL 7 PARTNER_HANDLE alice extra");
+    EXPECT_EQ(session.PartnerHandle(), "alice");
+    EXPECT_EQ(host.posts, Posts{kPartnerPost});
+    host.Deliver("CALL 7 STATUS FINISHED");
+    EXPECT_EQ(session.PartnerHandle(), "alice");
+    EXPECT_EQ(session.CurrentCall(), "7");
+}
+
+TEST_F(CallStateTest, OtherCallPropertiesOnlyTakeTheCallId) {
+    EnterState(CallState::ANSWERING);
+    host.Deliver("CALL 9 DURATION 12");
+    EXPECT_EQ(session.CurrentCall(), "9");
+    EXPECT_EQ(session.GetState(), CallState::ANSWERING);
+    EXPECT_TRUE(host.posts.empty());
+}
+
+TEST_F(CallStateTest, MissingWordStopsTheTextButKeepsWhatWasDone) {
+    struct Case {
+        const char* text;
+        const char* callIdAfter;
+    } cases[] = {
+        {"CALL", "1"},
+        {"CALL 12", "12"},
+        {"CALL 12 STATUS", "12"},
+        {"CALL 12 PARTNER_HANDLE", "12"},
+        {" CALL 12 STATUS FINISHED", "1"},
+        {"CONNSTATUS", "1"},
+        {"USERSTATUS", "1"},
+        {"CURRENTUSERHANDLE", "1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EnterState(CallState::ANSWERING);
+        EXPECT_THROW(session.ParseNotification(c.text), fw::InvalidArgumentError);
+        EXPECT_EQ(session.CurrentCall(), c.callIdAfter);
+        EXPECT_EQ(session.GetState(), CallState::ANSWERING);
+        EXPECT_EQ(session.ConnectionStatus(), "ONLINE");
+        EXPECT_EQ(session.CurrentUserHandle(), "me");
+        EXPECT_EQ(session.UserStatus(), "ONLINE");
+        EXPECT_TRUE(host.posts.empty());
+        EXPECT_TRUE(host.sent.empty());
+    }
+}
+
+// The connection and user status: going offline returns to INIT and forgets all three status
+// texts before the new value is stored.
+TEST_F(CallStateTest, ConnectionAndUserStatus) {
+    struct Case {
+        const char* text;
+        CallState after;
+        Strings statusTexts;  // connection, user handle, user status
+        Posts posts;
+        Strings sent;
+    } cases[] = {
+        {"CONNSTATUS ONLINE",
+         CallState::NORMAL,
+         {"ONLINE", "me", "ONLINE"},
+         {kStatePost},
+         {"SEARCH FRIENDS"}},
+        {"CONNSTATUS OFFLINE", CallState::INIT, {"OFFLINE", "", ""}, {kStatePost}, {}},
+        {"CONNSTATUS CONNECTING", CallState::INIT, {"CONNECTING", "", ""}, {kStatePost}, {}},
+        {"CONNSTATUS PAUSING", CallState::INIT, {"PAUSING", "", ""}, {kStatePost}, {}},
+        {"CONNSTATUS LOGGEDOUT", CallState::INIT, {"LOGGEDOUT", "", ""}, {kStatePost}, {}},
+        {"CONNSTATUS online", CallState::ANSWERING, {"online", "me", "ONLINE"}, {}, {}},
+        {"USERSTATUS OFFLINE", CallState::INIT, {"", "", "OFFLINE"}, {kStatePost}, {}},
+        {"USERSTATUS LOGGEDOUT", CallState::INIT, {"", "", "LOGGEDOUT"}, {kStatePost}, {}},
+        {"USERSTATUS DND", CallState::ANSWERING, {"ONLINE", "me", "DND"}, {}, {}},
+        {"CURRENTUSERHANDLE echo123 x",
+         CallState::ANSWERING,
+         {"ONLINE", "echo123", "ONLINE"},
+         {},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EnterState(CallState::ANSWERING);
+        host.Deliver(c.text);
+        EXPECT_EQ(session.GetState(), c.after);
+        EXPECT_EQ((Strings{session.ConnectionStatus(), session.CurrentUserHandle(),
+                           session.UserStatus()}),
+                  c.statusTexts);
+        EXPECT_EQ(host.posts, c.posts);
+        EXPECT_EQ(host.sent, c.sent);
+    }
+}
+
+TEST_F(CallStateTest, TextsWithoutMeaningChangeNothing) {
+    EnterState(CallState::ANSWERING);
+    ListFriends("USERS alice");
+    for (const char* text : {"PONG", "PONGS", "", "MESSAGE 5 STATUS RECEIVED", "CHAT #a/$b;1 x",
+                             "VOICEMAIL 3 STATUS PLAYING", "ERROR 2 Unknown command", "users bob",
+                             "call 8 STATUS FINISHED", "GET CALL 1 PARTNER_HANDLE", "MESSAGE",
+                             "CHAT", "VOICEMAIL", "ERROR"}) {
+        host.Deliver(text);
+    }
+    EXPECT_EQ(host.reportedErrors, 0);
+    EXPECT_EQ(session.GetState(), CallState::ANSWERING);
+    EXPECT_EQ(session.CurrentCall(), "1");
+    EXPECT_EQ(session.ContactCount(), 1u);
+    EXPECT_TRUE(host.posts.empty());
+    EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(CallStateTest, InternalCommands) {
+    struct Case {
+        int code;
+        Strings sent;
+        Posts posts;
+        Strings messages;
+    } cases[] = {
+        {msg::EV_SKYPE_SYNC, {}, {{msg::RECIPIENT_WINDOW, msg::EV_SYNC_CARRIER}}, {}},
+        {msg::EV_SKYPE_HANGUP, {"SET CALL 1 STATUS FINISHED"}, {}, {}},
+        {msg::EV_SKYPE_ANSWER, {"SET CALL 1 STATUS INPROGRESS"}, {}, {}},
+        {msg::EV_SKYPE_SEARCH, {"SEARCH FRIENDS"}, {}, {}},
+        {msg::EV_SKYPE_QUERY_USERS, {}, {}, {}},  // no contacts, no queries
+        {0, {}, {}, {"Unknown UM_INTERNAL--lParam in SkypeApi"}},
+        {22, {}, {}, {"Unknown UM_INTERNAL--lParam in SkypeApi"}},
+        {36, {}, {}, {"Unknown UM_INTERNAL--lParam in SkypeApi"}},
+    };
+    EnterState(CallState::RINGING);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        host.ClearRecords();
+        EXPECT_EQ(session.OnInternalCommand(c.code), 1);
+        EXPECT_EQ(host.sent, c.sent);
+        EXPECT_EQ(host.posts, c.posts);
+        EXPECT_EQ(host.messages, c.messages);
+        EXPECT_EQ(session.GetState(), CallState::RINGING);
+    }
+}
+
+TEST_F(CallStateTest, HangUpWithoutAnyCallSendsAnEmptyId) {
+    session.OnInternalCommand(msg::EV_SKYPE_HANGUP);
+    session.OnInternalCommand(msg::EV_SKYPE_ANSWER);
+    EXPECT_EQ(host.sent, (Strings{"SET CALL  STATUS FINISHED", "SET CALL  STATUS INPROGRESS"}));
+}
+
+TEST_F(CallStateTest, PollPassAsksForWhatIsMissing) {
+    const Strings statusQueries{"GET CONNSTATUS", "GET CURRENTUSERHANDLE", "GET USERSTATUS",
+                                "PING"};
+    EXPECT_EQ(session.PollCommands(), statusQueries);
+
+    host.Deliver("CONNSTATUS ONLINE");
+    host.Deliver("CURRENTUSERHANDLE me");
+    EXPECT_EQ(session.PollCommands(), statusQueries);
+    host.Deliver("USERSTATUS ONLINE");
+    EXPECT_EQ(session.PollCommands(), (Strings{"SEARCH FRIENDS", "PING"}));
+
+    host.Deliver("USERS alice");
+    EXPECT_EQ(session.PollCommands(), Strings{"PING"});
+    host.Deliver("USERS");
+    EXPECT_EQ(session.PollCommands(), (Strings{"SEARCH FRIENDS", "PING"}));
+
+    host.Deliver("USERS alice");
+    host.Deliver("CONNSTATUS CONNECTING");
+    EXPECT_EQ(session.PollCommands(), statusQueries);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST(AttachStatus, Classification) {
+    EXPECT_EQ(ClassifyAttachStatus(0), AttachOutcome::Attached);
+    for (uint32_t status : {1u, 2u, 3u, 0x8001u}) {
+        EXPECT_EQ(ClassifyAttachStatus(status), AttachOutcome::Detached) << status;
+    }
+    for (uint32_t status : {4u, 0x8000u, 0x8002u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(ClassifyAttachStatus(status), AttachOutcome::Ignored) << status;
+    }
+}
+
+TEST_F(CallStateTest, AttachAndDetachReturnToInitAndForgetTheStatus) {
+    for (void (SkypeSession::*reset)() : {&SkypeSession::OnAttached, &SkypeSession::Detach}) {
+        EnterState(CallState::ANSWERING);
+        (session.*reset)();
+        EXPECT_EQ(session.GetState(), CallState::INIT);
+        EXPECT_EQ(host.posts, Posts{kStatePost});
+        EXPECT_EQ(session.ConnectionStatus(), "");
+        EXPECT_EQ(session.CurrentUserHandle(), "");
+        EXPECT_EQ(session.UserStatus(), "");
+        EXPECT_EQ(session.PollCommands().size(), 4u);
+    }
+}
+
+}  // namespace
+}  // namespace skype::testing
