@@ -5,13 +5,17 @@
 #include <utility>
 
 #include "app/AboutDlg.h"
+#include "app/DebugLog.h"
 #include "app/CommandLine.h"
 #include "app/ExecutableDirectory.h"
 #include "app/LedDevice.h"
 #include "app/Messages.h"
 #include "framework/Handles.h"
+#include "framework/MessageBox.h"
+#include "modem/ModemPhone.h"
 #include "popups/DebugDlg.h"
 #include "res/resource.h"
+#include "skype/SkypeApi.h"
 
 namespace {
 
@@ -34,6 +38,10 @@ bool CVoxteloDlg::OnInitDialog() {
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     SetUpMembers();
     ScanCommandLine();
+    // The skin and the call notice take their places here, before the back-ends.
+    skype_ = std::make_unique<SkypeApi>(Handle());
+    skype_->Discover();
+    modem_ = std::make_unique<ModemPhone>(Handle());
     return true;
 }
 
@@ -116,6 +124,14 @@ std::optional<LRESULT> CVoxteloDlg::OnMessage(UINT message, WPARAM wParam, LPARA
         return 1;
     case msg::UM_PHONE_KEY:
         return OnPhoneKey();
+    case msg::UM_INTERNAL:
+        return OnInternal(wParam, lParam);
+    case WM_COPYDATA:
+        return OnCopyData(reinterpret_cast<HWND>(wParam),
+                          reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    }
+    if (message == SkypeApi::AttachMessage()) {
+        return OnSkypeAttach(wParam, lParam);
     }
     return Dialog::OnMessage(message, wParam, lParam);
 }
@@ -162,11 +178,73 @@ LRESULT CVoxteloDlg::OnPhoneKey() {
     return 0;
 }
 
-LRESULT CVoxteloDlg::OnPowerBroadcast(WPARAM) {
+// Every event reaches its handler here, on the GUI thread, in posting order.
+LRESULT CVoxteloDlg::OnInternal(WPARAM recipient, LPARAM code) {
+    switch (recipient) {
+    case msg::RECIPIENT_WINDOW:
+        // The window's own reactions to the back-ends' events arrive with call control.
+        return 1;
+    case msg::RECIPIENT_SKYPE:
+        if (skype_) {
+            skype_->OnInternalCommand(static_cast<int>(code));
+        }
+        return 1;
+    case msg::RECIPIENT_MODEM:
+        if (modem_) {
+            modem_->OnEvent(static_cast<int>(code));
+        }
+        return 1;
+    }
+    fw::ShowMessageBox(Handle(), "#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VoxteloDlg");
+    return 1;
+}
+
+// Every text from the Skype client is logged as it came, but the keep-alive answer.
+LRESULT CVoxteloDlg::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
+    if (!data) {
+        return 0;
+    }
+    const char* bytes = static_cast<const char*>(data->lpData);
+    if (bytes) {
+        const size_t length = strnlen(bytes, data->cbData);
+        const std::string_view text(bytes, length);
+        if (text != "PONG") {
+            SendDebugText(text);
+        }
+    }
+    return skype_ ? skype_->OnCopyData(sender, data) : 0;
+}
+
+LRESULT CVoxteloDlg::OnSkypeAttach(WPARAM skypeWindow, LPARAM status) {
+    return skype_ ? skype_->OnAttach(skypeWindow, status) : 1;
+}
+
+LRESULT CVoxteloDlg::OnPowerBroadcast(WPARAM event) {
+    switch (event) {
+    case PBT_APMQUERYSUSPEND:
+    case PBT_APMSUSPEND:
+    case PBT_APMBATTERYLOW:
+        PostMessageA(Handle(), msg::UM_INTERNAL, msg::RECIPIENT_SKYPE, msg::EV_SKYPE_HANGUP);
+        if (modem_) {
+            modem_->Reset();
+            modem_->ReleaseDevice();
+        }
+        break;
+    case PBT_APMRESUMECRITICAL:
+    case PBT_APMRESUMESUSPEND:
+    case PBT_APMRESUMEAUTOMATIC:
+        if (modem_) {
+            modem_->Initialize();
+        }
+        break;
+    }
     return TRUE;
 }
 
 void CVoxteloDlg::OnClose() {
     StopTimer(TIMER_NOTICE);
+    // The widgets, the skin pictures and the notice go here once they exist.
+    skype_.reset();
+    modem_.reset();  // closes the modem line
     OnCancel();
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "framework/GdiplusSession.h"
 
 class CDebugDlg;
+class ModemPhone;
+class SkypeApi;
 
 class CVoxteloDlg : public fw::Dialog {
 public:
@@ -30,6 +33,8 @@ public:
     bool HasFocus() const { return hasFocus_; }
     const std::string& RingPath() const { return ringPath_; }
     CDebugDlg* DebugWindow() const { return debugDlg_; }
+    ModemPhone* Modem() const { return modem_.get(); }
+    SkypeApi* Skype() const { return skype_.get(); }
 
     // The window title by which every part of the program finds this window.
     static constexpr char kTitle[] = "Voxtelo";
@@ -50,6 +55,9 @@ private:
     void OnClose();
     LRESULT OnPowerBroadcast(WPARAM event);
     LRESULT OnPhoneKey();
+    LRESULT OnInternal(WPARAM recipient, LPARAM code);
+    LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
+    LRESULT OnSkypeAttach(WPARAM skypeWindow, LPARAM status);
     void OnFocusChange(bool focused);
     void OpenAboutBox();
 
@@ -72,4 +80,6 @@ private:
     std::string dialString_;
 
     CDebugDlg* debugDlg_ = nullptr;  // ends itself with its window
+    std::unique_ptr<SkypeApi> skype_;
+    std::unique_ptr<ModemPhone> modem_;
 };

@@ -77,7 +77,10 @@ function(voxtelo_test name)
     endif()
     if(VOXTELO_WINDOWS)
         add_test(NAME ${name} COMMAND ${name})
-        set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+        # Each test program serves its own simulated-modem channel, so programs that load the
+        # simulated tapi32.dll can run side by side.
+        set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+            ENVIRONMENT VOXTELO_SIMMODEM_CHANNEL=${name})
         if(T_LOCK)
             set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_LOCK}")
         endif()

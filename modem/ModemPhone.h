@@ -1,0 +1,63 @@
+// The voice modem as one telephone line with a simple call state. Lives on the GUI thread:
+// it reports to the main window with UM_INTERNAL (recipient 1) and to the Debug Window with
+// "From Modem : " lines, and takes the line-message thread's codes through OnEvent.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/CallState.h"
+#include "modem/ContactList.h"
+#include "phonebook/BookmarkStore.h"
+
+class TapiDevice;
+
+class ModemPhone {
+public:
+    // Loads the phone book, then opens the modem line.
+    explicit ModemPhone(HWND window);
+    virtual ~ModemPhone();
+    ModemPhone(const ModemPhone&) = delete;
+    ModemPhone& operator=(const ModemPhone&) = delete;
+
+    CallState GetState() const { return state_; }
+    bool HasDevice() const { return device_ != nullptr; }
+
+    // Opens the line when no device exists (a device that failed to open is kept).
+    void Initialize();
+    // The only way back from a call: a fresh device and line, the caller forgotten, and
+    // UM_PHONE_KEY posted so the window comes back.
+    void Reset();
+    // Closes the line and keeps the state (suspend).
+    void ReleaseDevice();
+
+    void Dial(const std::string& number);
+    void Answer();
+    // One code of the line-message thread (or EV_BOOK_RELOAD); always 1.
+    LRESULT OnEvent(int code);
+
+    void LoadPhoneBook();
+    std::string LookupName(const std::string& number) const;
+    std::string GetCallerNumber() const { return callerNumber_; }
+    std::string GetCallerName() const { return callerName_; }
+    int GetContactCount() const { return contacts_.Count(); }
+    const ContactEntry* GetContact(int index) const { return contacts_.GetContact(index); }
+
+    void Log(const std::string& text);
+
+private:
+    void SetState(CallState state);
+    void PostToWindow(int code);
+    void OnConnected();
+    void OnCallerId();
+
+    std::unique_ptr<TapiDevice> device_;
+    CallState state_ = CallState::INIT;
+    HWND window_;
+    BookmarkStore store_;
+    ContactList contacts_;
+    std::string callerName_;
+    std::string callerNumber_;
+};

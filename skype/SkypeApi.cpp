@@ -1,0 +1,193 @@
+// The transport of the Skype link: registered messages, WM_COPYDATA both ways with bounded
+// waits, and the poll thread.
+#include "skype/SkypeApi.h"
+
+#include <cstring>
+#include <vector>
+
+#include "app/Messages.h"
+#include "framework/MessageBox.h"
+#include "framework/WindowServices.h"
+
+namespace {
+
+// Registered once, when the program starts.
+const UINT discoverMessage = fw::RegisterMessage("SkypeControlAPIDiscover");
+const UINT attachMessage = fw::RegisterMessage("SkypeControlAPIAttach");
+
+constexpr DWORD kPollPeriodMs = 5000;
+constexpr DWORD kPartnerWaitMs = 100;
+constexpr int kPartnerWaits = 5;
+
+// Waits for `event` (or `timeoutMs`) while letting messages sent to this thread's windows
+// in, so a client answering from within its own handling is never left waiting on us.
+// Posted messages stay queued in order. True when the event was signalled.
+bool WaitLettingSentMessagesIn(HANDLE event, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        const DWORD left = timeoutMs == INFINITE ? INFINITE
+                                                 : (elapsed >= timeoutMs ? 0 : timeoutMs - elapsed);
+        const DWORD woken =
+            MsgWaitForMultipleObjects(event ? 1 : 0, &event, FALSE, left, QS_SENDMESSAGE);
+        if (event && woken == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (woken == WAIT_TIMEOUT || woken == WAIT_FAILED) {
+            return false;
+        }
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+}  // namespace
+
+UINT SkypeApi::DiscoverMessage() {
+    return discoverMessage;
+}
+
+UINT SkypeApi::AttachMessage() {
+    return attachMessage;
+}
+
+SkypeApi::SkypeApi(HWND mainWindow)
+    : mainWindow_(mainWindow),
+      session_(*this),
+      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      pollEnded_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      pollThread_([this] { PollThread(); }) {}
+
+SkypeApi::~SkypeApi() {
+    SetEvent(stopEvent_.Get());
+    // The poll thread may be inside a send to the client, or broadcasting to this very
+    // thread's windows: keep answering sent messages until it has ended.
+    WaitLettingSentMessagesIn(pollEnded_.Get(), INFINITE);
+    pollThread_.join();
+}
+
+void SkypeApi::Discover(HWND replyTo) {
+    DWORD_PTR ignored = 0;
+    // Every top-level window gets the bounded wait on its own, so a hung one costs the
+    // broadcast at most that long and the rest still hear it.
+    SendMessageTimeoutA(HWND_BROADCAST, discoverMessage, reinterpret_cast<WPARAM>(replyTo), 0,
+                        SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+}
+
+LRESULT SkypeApi::OnAttach(WPARAM skypeWindow, LPARAM status) {
+    switch (skype::ClassifyAttachStatus(static_cast<uint32_t>(status))) {
+    case skype::AttachOutcome::Attached:
+        skypeWindow_ = reinterpret_cast<HWND>(skypeWindow);
+        session_.OnAttached();
+        break;
+    case skype::AttachOutcome::Detached:
+        DropLink();
+        break;
+    case skype::AttachOutcome::Ignored:
+        break;
+    }
+    return 1;
+}
+
+LRESULT SkypeApi::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
+    HWND attached = skypeWindow_;
+    if (!attached || sender != attached || !data) {
+        DropLink();
+        return 0;
+    }
+    const char* bytes = static_cast<const char*>(data->lpData);
+    std::string text;
+    if (bytes) {
+        const void* zero = std::memchr(bytes, '\0', data->cbData);
+        text.assign(bytes, zero ? static_cast<const char*>(zero) - bytes : data->cbData);
+    }
+    session_.ParseNotification(text);
+    return 1;
+}
+
+LRESULT SkypeApi::OnInternalCommand(int code) {
+    return session_.OnInternalCommand(code);
+}
+
+bool SkypeApi::SendCommand(const std::string& command) {
+    if (command.empty()) {
+        return false;
+    }
+    return Send(command);
+}
+
+// Each send carries its own copy of the text, zero included, whatever its length.
+bool SkypeApi::Send(const std::string& command) {
+    HWND skype = skypeWindow_;
+    if (!skype) {
+        DropLink();
+        return false;
+    }
+    std::vector<char> copy(command.begin(), command.end());
+    copy.push_back('\0');
+    COPYDATASTRUCT data{0, static_cast<DWORD>(copy.size()), copy.data()};
+    DWORD_PTR taken = 0;
+    const LRESULT delivered =
+        SendMessageTimeoutA(skype, WM_COPYDATA, reinterpret_cast<WPARAM>(mainWindow_),
+                            reinterpret_cast<LPARAM>(&data), SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                            kSendTimeoutMs, &taken);
+    if (!delivered || !taken) {
+        DropLink();
+        return false;
+    }
+    return true;
+}
+
+void SkypeApi::DropLink() {
+    skypeWindow_ = nullptr;
+    session_.Detach();
+}
+
+std::string SkypeApi::GetPartnerHandle() {
+    for (int i = 0; i < kPartnerWaits && session_.PartnerHandle().empty(); ++i) {
+        WaitLettingSentMessagesIn(nullptr, kPartnerWaitMs);
+    }
+    return session_.PartnerHandle();
+}
+
+void SkypeApi::PostInternal(unsigned recipient, int code) {
+    PostMessageA(mainWindow_, msg::UM_INTERNAL, recipient, code);
+}
+
+void SkypeApi::ShowMessage(const std::string& text) {
+    fw::ShowMessageBox(mainWindow_, text);
+}
+
+std::string SkypeApi::ToAnsi(const std::u16string& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int wideLength = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, wide, wideLength, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string ansi(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, wideLength, ansi.data(), length, nullptr, nullptr);
+    return ansi;
+}
+
+void SkypeApi::PollThread() {
+    struct SignalEnd {
+        HANDLE event;
+        ~SignalEnd() { SetEvent(event); }
+    } signalEnd{pollEnded_.Get()};
+
+    do {
+        if (!skypeWindow_) {
+            Discover();
+        } else {
+            // After a failed send the rest fail too, each dropping the link again.
+            for (const std::string& command : session_.PollCommands()) {
+                Send(command);
+            }
+        }
+    } while (WaitForSingleObject(stopEvent_.Get(), kPollPeriodMs) == WAIT_TIMEOUT);
+}

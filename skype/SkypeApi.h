@@ -1,0 +1,78 @@
+// The program's client of the Skype desktop API: finds the running client by broadcast, is
+// attached or detached by it, sends command texts and hands the texts it receives to the
+// session, and runs the poll thread that keeps the link alive. What the texts mean is the
+// SkypeSession's.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "app/CallState.h"
+#include "framework/Handles.h"
+#include "skype/SkypeHost.h"
+#include "skype/SkypeSession.h"
+
+class SkypeApi : private skype::SkypeHost {
+public:
+    // Starts the poll thread, whose first pass broadcasts the discover request.
+    explicit SkypeApi(HWND mainWindow);
+    ~SkypeApi() override;
+    SkypeApi(const SkypeApi&) = delete;
+    SkypeApi& operator=(const SkypeApi&) = delete;
+
+    // The registered messages of the Skype API, the same in every process.
+    static UINT DiscoverMessage();
+    static UINT AttachMessage();
+
+    // Broadcasts "SkypeControlAPIDiscover" naming `replyTo` as the window to attach to.
+    static void Discover(HWND replyTo);
+    void Discover() const { Discover(mainWindow_); }
+
+    // The client's attach message (wParam its API window, lParam the status); returns 1.
+    LRESULT OnAttach(WPARAM skypeWindow, LPARAM status);
+    // A WM_COPYDATA to the main window: 1 when it came from the attached client and was
+    // parsed; otherwise the link is dropped and the result is 0.
+    LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
+    // UM_INTERNAL with recipient 2; returns 1.
+    LRESULT OnInternalCommand(int code);
+
+    // Sends a command text to the client; an empty text is not sent. A refused, failed or
+    // timed-out send drops the link, which is then rediscovered.
+    bool SendCommand(const std::string& command) override;
+
+    CallState GetState() const { return session_.GetState(); }
+    bool IsAttached() const { return skypeWindow_.load() != nullptr; }
+    size_t ContactCount() const { return session_.ContactCount(); }
+    const skype::SkypeContact* ContactAt(int32_t listIndex) const {
+        return session_.ContactAt(listIndex);
+    }
+    std::string CurrentCall() const { return session_.CurrentCall(); }
+    // The current call's partner; while it is unknown, waits up to five times 100 ms, letting
+    // the client's texts (sent messages) in meanwhile.
+    std::string GetPartnerHandle();
+
+    // How long one send or one window of a broadcast may take before it counts as failed:
+    // a hung client must never freeze the phone.
+    static constexpr UINT kSendTimeoutMs = 3000;
+
+private:
+    // SkypeHost.
+    void PostInternal(unsigned recipient, int code) override;
+    void ShowMessage(const std::string& text) override;
+    std::string ToAnsi(const std::u16string& text) override;
+
+    bool Send(const std::string& command);
+    void DropLink();
+    void PollThread();
+
+    HWND mainWindow_;
+    std::atomic<HWND> skypeWindow_{nullptr};
+    skype::SkypeSession session_;
+    fw::KernelHandle stopEvent_;
+    fw::KernelHandle pollEnded_;
+    std::thread pollThread_;
+};
