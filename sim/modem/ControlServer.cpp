@@ -8,6 +8,7 @@
 #include "sim/modem/Channel.h"
 #include "sim/modem/ModemEngine.h"
 
+#include <memory>
 #include <string>
 
 namespace simmodem {
@@ -29,18 +30,40 @@ void Serve(HANDLE pipe) {
     }
 }
 
+HANDLE CreateInstance(const std::string& name, bool first) {
+    return CreateNamedPipeA(name.c_str(),
+                            PIPE_ACCESS_DUPLEX | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
+                            PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT,
+                            PIPE_UNLIMITED_INSTANCES, kPipeBuffer, kPipeBuffer, 0, nullptr);
+}
+
+struct ServerStart {
+    std::string name;
+    HANDLE firstInstance;
+};
+
 DWORD WINAPI ServerThread(void* parameter) {
-    fw::KernelHandle pipe(parameter);
+    std::unique_ptr<ServerStart> start(static_cast<ServerStart*>(parameter));
+    fw::FileHandle listening(start->firstInstance);
     for (;;) {
-        const BOOL connected = ConnectNamedPipe(pipe.Get(), nullptr);
-        if (connected || GetLastError() == ERROR_PIPE_CONNECTED) {
-            Serve(pipe.Get());
-        } else {
-            Report("ConnectNamedPipe failed with error " + std::to_string(GetLastError()));
-            Sleep(100);  // a broken instance must not spin the processor
+        if (!listening) {
+            Report("cannot create a pipe instance, error " + std::to_string(GetLastError()));
+            Sleep(100);  // a broken pipe must not spin the processor
+            listening.Reset(CreateInstance(start->name, false));
+            continue;
         }
-        // The client may already be gone; disconnecting is what readies the next one.
-        DisconnectNamedPipe(pipe.Get());
+        const BOOL connected = ConnectNamedPipe(listening.Get(), nullptr);
+        if (!connected && GetLastError() != ERROR_PIPE_CONNECTED) {
+            Report("ConnectNamedPipe failed with error " + std::to_string(GetLastError()));
+            Sleep(100);
+            continue;
+        }
+        // A fresh instance listens while this client is served: between two clients the
+        // pipe never vanishes, so a client never mistakes a busy moment for no program.
+        fw::FileHandle serving(listening.Release());
+        listening.Reset(CreateInstance(start->name, false));
+        Serve(serving.Get());
+        DisconnectNamedPipe(serving.Get());
     }
 }
 
@@ -53,19 +76,20 @@ void StartControlServer() {
         return;
     }
     const std::string name = PipeName(channel);
-    HANDLE pipe = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                   PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, kPipeBuffer,
-                                   kPipeBuffer, 0, nullptr);
+    HANDLE pipe = CreateInstance(name, true);
     if (pipe == INVALID_HANDLE_VALUE) {
         Report("channel '" + channel + "' is served by another process (error " +
                std::to_string(GetLastError()) + "); this one has no control channel");
         return;
     }
-    fw::KernelHandle thread(CreateThread(nullptr, 0, ServerThread, pipe, 0, nullptr));
+    auto start = std::make_unique<ServerStart>(ServerStart{name, pipe});
+    fw::KernelHandle thread(CreateThread(nullptr, 0, ServerThread, start.get(), 0, nullptr));
     if (!thread) {
         CloseHandle(pipe);
         Report("cannot start the control thread");
+        return;
     }
+    start.release();  // the thread owns it now
 }
 
 }  // namespace simmodem

@@ -1,0 +1,79 @@
+// The real voxtelo.exe with the simulated voice modem: the line opens at start-up, a remote
+// ring with caller ID and the remote hang-up, all as its Debug Window shows them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "sim/modem/control/SimModemControl.h"
+#include "tests/support/GuiTest.h"
+
+namespace {
+
+constexpr char kChannel[] = "e2e_modem";
+
+HWND DebugWindowOf(DWORD processId) {
+    for (HWND hwnd : test::FindDialogWindows("Debug Window")) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == processId) {
+            return hwnd;
+        }
+    }
+    return nullptr;
+}
+
+std::string LogText(HWND debugWindow) {
+    HWND box = GetDlgItem(debugWindow, 1001);
+    const int length = static_cast<int>(SendMessageA(box, WM_GETTEXTLENGTH, 0, 0));
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+// Occurrences of `line` as a whole line of the log.
+int Count(const std::string& log, const std::string& line) {
+    int count = 0;
+    for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) {
+        count += (at == 0 || log[at - 1] == '\n') ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(ModemEndToEnd, TheDebugWindowShowsTheLineARemoteRingAndTheRemoteHangUp) {
+    const std::string book = test::TestProgramFolder() + "Bookmark.ini";
+    std::ofstream(book, std::ios::trunc) << "[Alice]\nPhone_Home=\nPhone_Office=\nPhone_Mobile=5551234\n";
+    simmodem::Control control(kChannel);
+    control.ResetConfiguration();
+
+    test::ChildProcess program("voxtelo.exe", "debug", {{"VOXTELO_SIMMODEM_CHANNEL", kChannel}});
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(control.WaitForLive(15000));
+    HWND debug = nullptr;
+    ASSERT_TRUE(test::WaitUntil([&] { return (debug = DebugWindowOf(program.ProcessId())); }));
+    auto logShows = [&](const std::string& line, int times) {
+        return test::WaitUntil([&] { return Count(LogText(debug), line) >= times; });
+    };
+    ASSERT_TRUE(logShows("From Modem : NORMAL\n\n", 1)) << LogText(debug);
+
+    control.Ring("5551234");
+    EXPECT_TRUE(logShows("From Modem : RINGING\n\n", 1)) << LogText(debug);
+    EXPECT_TRUE(logShows("From Modem : LINE_CALLINFO\n\n", 1)) << LogText(debug);
+    EXPECT_TRUE(control.WaitForMessagesTaken(5000));
+
+    control.HangUp();
+    EXPECT_TRUE(logShows("From Modem : LINEDISCONNECTMODE_NORMAL\n\n", 1)) << LogText(debug);
+    EXPECT_TRUE(logShows("From Modem : NORMAL\n\n", 2)) << LogText(debug);
+    // The reset dropped the call and opened a fresh line.
+    EXPECT_TRUE(control.WaitForDrop(5000).has_value());
+    EXPECT_EQ(control.Record().back().function, "lineSetStatusMessages");
+
+    HWND main = FindWindowA("#32770", "Voxtelo");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit(10000));
+    DeleteFileA(book.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,316 @@
+// ModemPhone hosted the way the main window hosts it, against the simulated voice modem: the
+// state it reports, the events it posts, the lines it logs, and its phone book.
+#include "modem/ModemPhone.h"
+
+#include <fstream>
+#include <memory>
+
+#include "app/Messages.h"
+#include "tests/modem/ModemTestSupport.h"
+
+namespace {
+
+using modemtest::CallsOf;
+using test::Ev;
+using test::PhoneKey;
+using test::WindowEvent;
+
+std::string BookPath() {
+    return test::TestProgramFolder() + "Bookmark.ini";
+}
+
+void WriteBook(const std::string& text) {
+    std::ofstream(BookPath(), std::ios::binary | std::ios::trunc) << text;
+}
+
+const char kBook[] =
+    "[Alice]\r\nPhone_Home=5551234\r\nPhone_Office=222\r\nPhone_Mobile=333\r\n"
+    "[Bob]\r\nPhone_Home=333\r\nPhone_Office=\r\nPhone_Mobile=444\r\n"
+    "[Carol]\r\nPhone_Home=\r\nPhone_Office=555\r\nPhone_Mobile=111\r\n";
+
+std::string Line(const std::string& text) {
+    return "From Modem : " + text + "\n";
+}
+
+class ModemPhoneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        control.ResetConfiguration();
+        control.ClearRecord();
+        WriteBook(kBook);
+        ASSERT_TRUE(log.CreateModeless(nullptr));
+        ASSERT_TRUE(host.CreateModeless(nullptr));
+        host.modemEvent = [this](int code) { return phone ? phone->OnEvent(code) : LRESULT{1}; };
+    }
+    void TearDown() override {
+        phone.reset();
+        DeleteFileA(BookPath().c_str());
+    }
+
+    void Start() {
+        phone = std::make_unique<ModemPhone>(host.Handle());
+        if (phone->GetState() != CallState::INIT) {
+            Settle();  // a line is open to take the sentinel
+        }
+    }
+
+    // Handles everything the line has queued so far, then hands over what reached the
+    // window and the log since the last call.
+    void Settle() {
+        control.Inject(modemtest::kSentinelMessage);
+        const std::string sentinel = Line("LINE_GENERATE");
+        ASSERT_TRUE(test::WaitUntil([&] { return !log.lines.empty() && log.lines.back() == sentinel; }));
+        log.lines.pop_back();
+    }
+    std::vector<WindowEvent> TakeEvents() {
+        test::PumpPending();
+        return std::exchange(host.events, {});
+    }
+    std::vector<std::string> TakeLog() { return std::exchange(log.lines, {}); }
+
+    simmodem::Control control;
+    test::LogCapture log;
+    test::BackendHost host;
+    std::unique_ptr<ModemPhone> phone;
+};
+
+TEST_F(ModemPhoneTest, OpensTheLineAfterLoadingThePhoneBook) {
+    Start();
+    EXPECT_EQ(phone->GetState(), CallState::NORMAL);
+    EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_BOOK_LOADED),
+                                                     Ev(msg::EV_MODEM_STATE)}));
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{Line("NORMAL")});
+    EXPECT_EQ(phone->GetContactCount(), 3);
+    ASSERT_NE(phone->GetContact(2), nullptr);
+    EXPECT_EQ(phone->GetContact(2)->name, "Carol");
+}
+
+TEST_F(ModemPhoneTest, AFailedLineOpenLeavesTheModemInInitAndIsNotRetriedUntilAReset) {
+    control.FailNext("lineOpenA", static_cast<int32_t>(LINEERR_RESOURCEUNAVAIL));
+    Start();
+    EXPECT_EQ(phone->GetState(), CallState::INIT);
+    EXPECT_EQ(TakeEvents(), std::vector<WindowEvent>{Ev(msg::EV_BOOK_LOADED)});
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{Line("LINEERR_RESOURCEUNAVAIL")});
+
+    phone->Initialize();  // the failed device is kept: no second attempt
+    EXPECT_EQ(CallsOf(control, "lineInitializeExA").size(), 1u);
+
+    phone->Reset();
+    EXPECT_EQ(phone->GetState(), CallState::NORMAL);
+    EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE), PhoneKey()}));
+}
+
+TEST_F(ModemPhoneTest, AnOutgoingCallDialsConnectsAndHangsUp) {
+    control.SetConnectMode(simmodem::ConnectMode::FarEndAnswers);
+    Start();
+    TakeEvents();
+    TakeLog();
+
+    phone->Dial("5551234");
+    EXPECT_EQ(phone->GetState(), CallState::DIALING);
+    EXPECT_EQ(phone->GetCallerNumber(), "5551234");
+    EXPECT_EQ(phone->GetCallerName(), "Alice");
+    Settle();
+    EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE),
+                                                     Ev(msg::EV_CALLER_INFO)}));
+    EXPECT_EQ(TakeLog(), (std::vector<std::string>{
+                             Line("DIALING"), Line("LINE_REPLY"), Line("LINE_CALLSTATE"),
+                             Line("LINECALLSTATE_DIALTONE"), Line("LINEDIALTONEMODE_NORMAL"),
+                             Line("LINE_CALLSTATE"), Line("LINECALLSTATE_DIALING"),
+                             Line("LINE_CALLSTATE"), Line("LINECALLSTATE_PROCEEDING")}));
+
+    control.AnswerAsFarEnd();
+    Settle();
+    EXPECT_EQ(phone->GetState(), CallState::ANSWERING);
+    EXPECT_EQ(TakeEvents(), std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE)});
+    EXPECT_EQ(TakeLog(), (std::vector<std::string>{
+                             Line("LINE_CALLSTATE"), Line("LINECALLSTATE_CONNECTED"),
+                             Line("LINECONNECTEDMODE_ACTIVE"), Line("ANSWERING"), Line("")}));
+    const auto hook = CallsOf(control, "phoneSetHookSwitch");
+    ASSERT_EQ(hook.size(), 1u);
+    EXPECT_EQ(hook[0].Number("mode"), 8u);
+
+    // The call-end key: a reset drops the call and opens a fresh line.
+    const uint64_t mark = control.LastSeq();
+    phone->Reset();
+    EXPECT_EQ(phone->GetState(), CallState::NORMAL);
+    EXPECT_EQ(phone->GetCallerNumber(), "");
+    EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE), PhoneKey()}));
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{Line("NORMAL")});
+    EXPECT_TRUE(control.WaitForDrop(0, mark).has_value());
+    EXPECT_TRUE(control.WaitForLineOpen(0, mark).has_value());
+}
+
+TEST_F(ModemPhoneTest, AnIncomingCallRingsNamesTheCallerIsAnsweredAndEndsRemotely) {
+    Start();
+    TakeEvents();
+    TakeLog();
+
+    control.Ring("5551234");
+    Settle();
+    EXPECT_EQ(phone->GetState(), CallState::RINGING);
+    EXPECT_EQ(phone->GetCallerNumber(), "5551234");
+    EXPECT_EQ(phone->GetCallerName(), "Alice");
+    EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE), Ev(msg::EV_RING),
+                                                     Ev(msg::EV_RING), Ev(msg::EV_CALLER_INFO)}));
+    EXPECT_EQ(TakeLog(), (std::vector<std::string>{
+                             Line("LINE_APPNEWCALL"), Line("LINE_CALLSTATE"),
+                             Line("LINECALLSTATE_OFFERING"), Line("LINEOFFERINGMODE_ACTIVE"),
+                             Line("RINGING"), Line(""), Line("LINE_LINEDEVSTATE"),
+                             Line("LINE_CALLINFO"), Line("")}));
+
+    control.Ring();  // every further ring asks the window to ring again
+    Settle();
+    EXPECT_EQ(TakeEvents(), std::vector<WindowEvent>{Ev(msg::EV_RING)});
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{Line("LINE_LINEDEVSTATE")});
+
+    phone->Answer();
+    Settle();
+    EXPECT_EQ(phone->GetState(), CallState::ANSWERING);
+    EXPECT_EQ(TakeEvents(), std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE)});
+    EXPECT_EQ(TakeLog(), (std::vector<std::string>{
+                             Line("LINE_REPLY"), Line("LINE_CALLSTATE"),
+                             Line("LINECALLSTATE_CONNECTED"), Line("LINECONNECTEDMODE_ACTIVE"),
+                             Line("ANSWERING"), Line("")}));
+
+    control.HangUp();
+    Settle();
+    EXPECT_EQ(phone->GetState(), CallState::NORMAL);
+    EXPECT_EQ(phone->GetCallerNumber(), "");
+    EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE), PhoneKey()}));
+    EXPECT_EQ(TakeLog(), (std::vector<std::string>{
+                             Line("LINE_CALLSTATE"), Line("LINECALLSTATE_DISCONNECTED"),
+                             Line("LINEDISCONNECTMODE_NORMAL"), Line(""), Line("NORMAL")}));
+}
+
+TEST_F(ModemPhoneTest, AnEmptyCallerIdIsKeptButNotAnnounced) {
+    Start();
+    control.Ring("", "");
+    control.Inject(LINE_CALLINFO, LINECALLINFOSTATE_CALLERID);  // information without a number
+    Settle();
+    TakeEvents();
+    EXPECT_EQ(phone->GetCallerNumber(), "");
+    for (const WindowEvent& event : host.events) {
+        EXPECT_NE(event.code, msg::EV_CALLER_INFO);
+    }
+}
+
+TEST_F(ModemPhoneTest, DialAndAnswerFailuresResetToNormal) {
+    Start();
+    TakeEvents();
+    TakeLog();
+
+    control.FailNext("lineMakeCallA", static_cast<int32_t>(LINEERR_CALLUNAVAIL));
+    const uint64_t mark = control.LastSeq();
+    phone->Dial("5551234");
+    EXPECT_EQ(phone->GetState(), CallState::NORMAL);
+    EXPECT_EQ(TakeEvents(), std::vector<WindowEvent>{PhoneKey()});  // still NORMAL: no state event
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{Line("LINEERR_CALLUNAVAIL")});
+    EXPECT_TRUE(control.WaitForShutdown(0, mark).has_value());
+    EXPECT_TRUE(control.WaitForLineOpen(0, mark).has_value());
+
+    control.Ring("5551234");
+    Settle();
+    TakeEvents();
+    TakeLog();
+    control.FailNext("lineAnswer", static_cast<int32_t>(LINEERR_INVALCALLSTATE));
+    phone->Answer();
+    EXPECT_EQ(phone->GetState(), CallState::NORMAL);
+    EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE), PhoneKey()}));
+    EXPECT_EQ(TakeLog(), (std::vector<std::string>{Line("LINEERR_INVALCALLSTATE"), Line("NORMAL")}));
+}
+
+TEST_F(ModemPhoneTest, ASpeakerphoneThatFailsIsLoggedTwiceAndTheCallGoesOn) {
+    Start();
+    TakeLog();
+    control.FailNext("phoneOpen", static_cast<int32_t>(PHONEERR_OPERATIONFAILED));
+    phone->Dial("777");
+    Settle();
+    EXPECT_EQ(phone->GetState(), CallState::DIALING);
+    const std::vector<std::string> lines = TakeLog();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], Line("PHONEERR_OPERATIONFAILED"));
+    EXPECT_EQ(lines.back(), Line("PHONEERR_OPERATIONFAILED"));
+}
+
+TEST_F(ModemPhoneTest, SuspendClosesTheLineKeepingTheStateAndResumeReopensIt) {
+    Start();
+    phone->Dial("5551234");
+    Settle();
+    ASSERT_EQ(phone->GetState(), CallState::ANSWERING);
+    TakeEvents();
+    TakeLog();
+
+    const uint64_t mark = control.LastSeq();
+    phone->ReleaseDevice();
+    EXPECT_FALSE(phone->HasDevice());
+    EXPECT_EQ(phone->GetState(), CallState::ANSWERING);
+    EXPECT_TRUE(control.WaitForShutdown(0, mark).has_value());
+
+    // Nothing may touch the missing device meanwhile.
+    phone->Dial("111");
+    phone->Answer();
+    phone->OnEvent(msg::MODEM_EV_CONNECTED);
+    EXPECT_TRUE(CallsOf(control, "lineMakeCallA").size() == 1u);
+    EXPECT_EQ(TakeLog().size(), 3u);  // one line for each, saying so
+    EXPECT_TRUE(TakeEvents().empty());
+
+    phone->Initialize();
+    EXPECT_TRUE(phone->HasDevice());
+    EXPECT_EQ(phone->GetState(), CallState::NORMAL);
+    EXPECT_EQ(TakeEvents(), std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE)});
+    EXPECT_EQ(CallsOf(control, "lineOpenA").size(), 2u);
+}
+
+TEST_F(ModemPhoneTest, LooksNumbersUpByHomeThenMobileThenOfficeExactly) {
+    Start();
+    struct Case {
+        const char* number;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"5551234", "Alice"},  // home
+        {"333", "Alice"},      // Alice's mobile comes before Bob's home: file order first
+        {"444", "Bob"},        // mobile
+        {"555", "Carol"},      // office
+        {"111", "Carol"},
+        {"+5551234", ""},      // no normalisation of any kind
+        {"555 1234", ""},
+        {"5551234 ", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(phone->LookupName(c.number), c.name) << "'" << c.number << "'";
+    }
+}
+
+TEST_F(ModemPhoneTest, ReloadsThePhoneBookOnRequestWithoutALogLine) {
+    Start();
+    TakeEvents();
+    TakeLog();
+    WriteBook("[Dave]\r\nPhone_Mobile=999\r\n");
+    phone->OnEvent(msg::EV_BOOK_RELOAD);
+    EXPECT_EQ(TakeEvents(), std::vector<WindowEvent>{Ev(msg::EV_BOOK_LOADED)});
+    EXPECT_TRUE(TakeLog().empty());
+    EXPECT_EQ(phone->GetContactCount(), 1);
+    EXPECT_EQ(phone->LookupName("999"), "Dave");
+    EXPECT_EQ(phone->LookupName("5551234"), "");
+
+    DeleteFileA(BookPath().c_str());  // a missing book is an empty one
+    phone->OnEvent(msg::EV_BOOK_RELOAD);
+    EXPECT_EQ(phone->GetContactCount(), 0);
+}
+
+TEST_F(ModemPhoneTest, LogsEveryCodeItDoesNotActOnByName) {
+    Start();
+    TakeLog();
+    TakeEvents();
+    EXPECT_EQ(phone->OnEvent(12345), 1);  // unknown to the name table
+    EXPECT_EQ(phone->OnEvent(msg::MODEM_EV_LINEDEVSTATE), 1);  // not ringing: no ring
+    EXPECT_EQ(phone->OnEvent(4111), 1);
+    EXPECT_EQ(TakeLog(), (std::vector<std::string>{Line(""), Line("LINE_LINEDEVSTATE"),
+                                                   Line("LINEBUSYMODE_TRUNK")}));
+    EXPECT_TRUE(TakeEvents().empty());
+}
+
+}  // namespace

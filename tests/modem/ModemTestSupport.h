@@ -1,0 +1,52 @@
+// Shared set-up for tests that drive the modem classes against the simulated voice modem in
+// this process: a host window titled "Voxtelo", the simulator's control, and the codes the
+// line-message thread posts.
+#pragma once
+
+#include <windows.h>
+#include <tapi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/modem/control/SimModemControl.h"
+#include "tests/support/BackendHost.h"
+#include "tests/support/GuiTest.h"
+
+namespace modemtest {
+
+// The sentinel message: its code (LINE_GENERATE gives 10) shows that every message queued
+// before it has been turned into codes.
+constexpr uint32_t kSentinelMessage = 7;  // LINE_GENERATE
+constexpr int kSentinelCode = 10;
+
+inline std::vector<simmodem::RecordEntry> CallsOf(const simmodem::Control& control,
+                                                  const std::string& function) {
+    std::vector<simmodem::RecordEntry> calls;
+    for (const auto& entry : control.Record()) {
+        if (entry.function == function) {
+            calls.push_back(entry);
+        }
+    }
+    return calls;
+}
+
+inline std::vector<std::string> FunctionsCalled(const simmodem::Control& control) {
+    std::vector<std::string> functions;
+    for (const auto& entry : control.Record()) {
+        functions.push_back(entry.function);
+    }
+    return functions;
+}
+
+inline std::string Join(const std::vector<int>& codes) {
+    std::string text;
+    for (int code : codes) {
+        text += std::to_string(code) + " ";
+    }
+    return text;
+}
+
+}  // namespace modemtest
