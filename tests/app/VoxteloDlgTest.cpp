@@ -7,6 +7,9 @@
 #include <algorithm>
 
 #include "app/Messages.h"
+#include "framework/Controls.h"
+#include "modem/ModemPhone.h"
+#include "skype/SkypeApi.h"
 #include "framework/WindowServices.h"
 #include "popups/DebugDlg.h"
 #include "res/resource.h"
@@ -116,6 +119,72 @@ TEST_F(MainWindow, PowerNoticesAreAlwaysGranted) {
     for (WPARAM event : {0, 4, 6, 7, 9, 10, 18}) {
         EXPECT_EQ(SendMessageA(dialog->Handle(), WM_POWERBROADCAST, event, 0), TRUE);
     }
+}
+
+std::string DebugText(const CVoxteloDlg& dialog) {
+    fw::MultiLineEdit box;
+    box.Attach(dialog.DebugWindow()->Handle(), IDC_DEBUG_TEXT);
+    return box.GetText();
+}
+
+TEST_F(MainWindow, StartsBothBackEndsAndHandsThemTheirEvents) {
+    Start({"voxtelo.exe"});
+    ASSERT_NE(dialog->Skype(), nullptr);
+    ASSERT_NE(dialog->Modem(), nullptr);
+    EXPECT_EQ(dialog->Modem()->GetState(), CallState::NORMAL);
+    EXPECT_EQ(DebugText(*dialog), "From Modem : NORMAL\n\n");
+
+    // Recipient 3 goes to the modem, which logs a code it does not know with no name.
+    PostMessageA(dialog->Handle(), msg::UM_INTERNAL, msg::RECIPIENT_MODEM, 12345);
+    test::PumpPending();
+    EXPECT_EQ(DebugText(*dialog), "From Modem : NORMAL\n\nFrom Modem : \n\n");
+}
+
+TEST_F(MainWindow, AnUnknownRecipientIsReportedAndDropped) {
+    Start({"voxtelo.exe"});
+    test::MessageBoxWatcher watcher;
+    EXPECT_EQ(SendMessageA(dialog->Handle(), msg::UM_INTERNAL, 9, msg::EV_RING), 1);
+    EXPECT_EQ(watcher.Texts(),
+              std::vector<std::string>{"#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VoxteloDlg"});
+}
+
+TEST_F(MainWindow, LogsEveryTextFromSkypeButTheKeepAliveAnswer) {
+    Start({"voxtelo.exe"});
+    const std::string before = DebugText(*dialog);
+    for (const char* text : {"PONG", "PONGS", "CONNSTATUS ONLINE"}) {
+        COPYDATASTRUCT data{0, static_cast<DWORD>(strlen(text) + 1), const_cast<char*>(text)};
+        // From a window that is not the attached client: refused, the link dropped.
+        EXPECT_EQ(SendMessageA(dialog->Handle(), WM_COPYDATA,
+                               reinterpret_cast<WPARAM>(dialog->DebugWindow()->Handle()),
+                               reinterpret_cast<LPARAM>(&data)),
+                  0);
+    }
+    EXPECT_EQ(DebugText(*dialog), before + "PONGS\nCONNSTATUS ONLINE\n");
+}
+
+TEST_F(MainWindow, SuspendClosesTheModemLineUntilAResumeNotice) {
+    Start({"voxtelo.exe"});
+    for (WPARAM suspend : {PBT_APMQUERYSUSPEND, PBT_APMSUSPEND, PBT_APMBATTERYLOW}) {
+        SendMessageA(dialog->Handle(), WM_POWERBROADCAST, suspend, 0);
+        EXPECT_FALSE(dialog->Modem()->HasDevice()) << suspend;
+        // A cancelled suspend is no resume.
+        SendMessageA(dialog->Handle(), WM_POWERBROADCAST, PBT_APMQUERYSUSPENDFAILED, 0);
+        EXPECT_FALSE(dialog->Modem()->HasDevice()) << suspend;
+        SendMessageA(dialog->Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+        EXPECT_TRUE(dialog->Modem()->HasDevice()) << suspend;
+    }
+    for (WPARAM resume : {PBT_APMRESUMECRITICAL, PBT_APMRESUMESUSPEND}) {
+        SendMessageA(dialog->Handle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+        SendMessageA(dialog->Handle(), WM_POWERBROADCAST, resume, 0);
+        EXPECT_TRUE(dialog->Modem()->HasDevice()) << resume;
+    }
+}
+
+TEST_F(MainWindow, ClosingEndsTheBackEnds) {
+    Start({"voxtelo.exe"});
+    SendMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(dialog->Skype(), nullptr);
+    EXPECT_EQ(dialog->Modem(), nullptr);
 }
 
 TEST_F(MainWindow, TheDebugWindowEndsWithTheMainWindow) {
