@@ -14,11 +14,16 @@ enum class CallState : int32_t {
 // The logged name; any value outside the five is "WORNG state".
 inline const char* CallStateName(CallState state) {
     switch (state) {
-    case CallState::INIT: return "INIT";
-    case CallState::NORMAL: return "NORMAL";
-    case CallState::DIALING: return "DIALING";
-    case CallState::RINGING: return "RINGING";
-    case CallState::ANSWERING: return "ANSWERING";
+        case CallState::INIT:
+            return "INIT";
+        case CallState::NORMAL:
+            return "NORMAL";
+        case CallState::DIALING:
+            return "DIALING";
+        case CallState::RINGING:
+            return "RINGING";
+        case CallState::ANSWERING:
+            return "ANSWERING";
     }
     return "WORNG state";
 }

@@ -33,9 +33,14 @@ Layout ChooseLayout(bool process64Bit, bool isWow64) {
 }
 
 std::array<uint8_t, kRecordSize> ArgumentRecord(uint32_t value) {
-    return {0, 0, 4, 0,
-            static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    return {0,
+            0,
+            4,
+            0,
+            static_cast<uint8_t>(value),
+            static_cast<uint8_t>(value >> 8),
+            static_cast<uint8_t>(value >> 16),
+            static_cast<uint8_t>(value >> 24)};
 }
 
 std::vector<uint8_t> BuildRequest(Layout layout, uint32_t method, uint32_t value,

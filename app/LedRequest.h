@@ -10,7 +10,7 @@
 
 namespace led {
 
-constexpr uint32_t kControlCode = 0x222404;  // device 0x22, function 0x901, buffered, any access
+constexpr uint32_t kControlCode = 0x222404;   // device 0x22, function 0x901, buffered, any access
 constexpr uint32_t kMethodPled = 0x44454C50;  // "PLED" packed little-endian
 constexpr size_t kRecordSize = 8;             // type, length, one 32-bit integer
 constexpr size_t kReplySize = 768;

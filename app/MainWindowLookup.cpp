@@ -4,7 +4,8 @@
 
 HWND FindMainWindow() {
     HWND candidate = nullptr;
-    while ((candidate = FindWindowExA(nullptr, candidate, fw::kDialogClass, "Voxtelo")) != nullptr) {
+    while ((candidate = FindWindowExA(nullptr, candidate, fw::kDialogClass, "Voxtelo")) !=
+           nullptr) {
         if (!GetWindow(candidate, GW_OWNER)) {
             return candidate;
         }

@@ -16,11 +16,11 @@ namespace msg {
 constexpr unsigned kWmUser = 0x0400;
 
 // Private window messages. All are posted or sent to the main window unless noted.
-constexpr unsigned UM_REPAINT = kWmUser + 1;    // wParam 0, lParam 0: repaint the whole window
-constexpr unsigned UM_INTERNAL = kWmUser + 2;   // wParam recipient, lParam event code; result 1
+constexpr unsigned UM_REPAINT = kWmUser + 1;   // wParam 0, lParam 0: repaint the whole window
+constexpr unsigned UM_INTERNAL = kWmUser + 2;  // wParam recipient, lParam event code; result 1
 constexpr unsigned UM_NOTIFIER_CLICKED = kWmUser + 3;  // from the call notice, to its parent
-constexpr unsigned UM_DEBUG_TEXT = kWmUser + 10;  // sent to the "Debug Window"; wParam 0,
-                                                  // lParam a COPYDATASTRUCT with one text
+constexpr unsigned UM_DEBUG_TEXT = kWmUser + 10;       // sent to the "Debug Window"; wParam 0,
+                                                       // lParam a COPYDATASTRUCT with one text
 constexpr unsigned UM_PHONE_KEY = kWmUser + 153;  // 0x499, any process: show / answer / hang up
 
 // Recipients of UM_INTERNAL (its wParam).

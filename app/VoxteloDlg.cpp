@@ -54,8 +54,8 @@ void CVoxteloDlg::AddAboutEntry() {
     }
     const wchar_t* text = nullptr;
     // Length 0 asks for a read-only pointer to the resource's own UTF-16 text.
-    const int length = LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX,
-                                   reinterpret_cast<LPWSTR>(&text), 0);
+    const int length =
+        LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&text), 0);
     if (length <= 0 || !text) {
         return;
     }
@@ -101,34 +101,34 @@ bool CVoxteloDlg::PreTranslateMessage(MSG& msg) {
 
 std::optional<LRESULT> CVoxteloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_SYSCOMMAND:
-        return OnSysCommand(wParam, lParam);
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<LRESULT>(icon_);
-    case WM_CLOSE:
-        OnClose();
-        return 0;
-    case WM_SETFOCUS:
-        OnFocusChange(true);
-        return 0;
-    case WM_KILLFOCUS:
-        OnFocusChange(false);
-        return 0;
-    case WM_POWERBROADCAST:
-        return OnPowerBroadcast(wParam);
-    case msg::UM_REPAINT:
-        Invalidate(true);
-        return 1;
-    case msg::UM_PHONE_KEY:
-        return OnPhoneKey();
-    case msg::UM_INTERNAL:
-        return OnInternal(wParam, lParam);
-    case WM_COPYDATA:
-        return OnCopyData(reinterpret_cast<HWND>(wParam),
-                          reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case WM_SYSCOMMAND:
+            return OnSysCommand(wParam, lParam);
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<LRESULT>(icon_);
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_SETFOCUS:
+            OnFocusChange(true);
+            return 0;
+        case WM_KILLFOCUS:
+            OnFocusChange(false);
+            return 0;
+        case WM_POWERBROADCAST:
+            return OnPowerBroadcast(wParam);
+        case msg::UM_REPAINT:
+            Invalidate(true);
+            return 1;
+        case msg::UM_PHONE_KEY:
+            return OnPhoneKey();
+        case msg::UM_INTERNAL:
+            return OnInternal(wParam, lParam);
+        case WM_COPYDATA:
+            return OnCopyData(reinterpret_cast<HWND>(wParam),
+                              reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     }
     if (message == SkypeApi::AttachMessage()) {
         return OnSkypeAttach(wParam, lParam);
@@ -150,9 +150,7 @@ void CVoxteloDlg::OpenAboutBox() {
 }
 
 void CVoxteloDlg::OnPaint() {
-    {
-        fw::PaintScope validate(Handle());
-    }
+    { fw::PaintScope validate(Handle()); }
     if (debugDlg_) {
         if (debugEnabled_ && !debugDlg_->IsVisible()) {
             debugDlg_->Show(SW_SHOWNA);
@@ -181,19 +179,19 @@ LRESULT CVoxteloDlg::OnPhoneKey() {
 // Every event reaches its handler here, on the GUI thread, in posting order.
 LRESULT CVoxteloDlg::OnInternal(WPARAM recipient, LPARAM code) {
     switch (recipient) {
-    case msg::RECIPIENT_WINDOW:
-        // The window's own reactions to the back-ends' events arrive with call control.
-        return 1;
-    case msg::RECIPIENT_SKYPE:
-        if (skype_) {
-            skype_->OnInternalCommand(static_cast<int>(code));
-        }
-        return 1;
-    case msg::RECIPIENT_MODEM:
-        if (modem_) {
-            modem_->OnEvent(static_cast<int>(code));
-        }
-        return 1;
+        case msg::RECIPIENT_WINDOW:
+            // The window's own reactions to the back-ends' events arrive with call control.
+            return 1;
+        case msg::RECIPIENT_SKYPE:
+            if (skype_) {
+                skype_->OnInternalCommand(static_cast<int>(code));
+            }
+            return 1;
+        case msg::RECIPIENT_MODEM:
+            if (modem_) {
+                modem_->OnEvent(static_cast<int>(code));
+            }
+            return 1;
     }
     fw::ShowMessageBox(Handle(), "#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VoxteloDlg");
     return 1;
@@ -221,22 +219,22 @@ LRESULT CVoxteloDlg::OnSkypeAttach(WPARAM skypeWindow, LPARAM status) {
 
 LRESULT CVoxteloDlg::OnPowerBroadcast(WPARAM event) {
     switch (event) {
-    case PBT_APMQUERYSUSPEND:
-    case PBT_APMSUSPEND:
-    case PBT_APMBATTERYLOW:
-        PostMessageA(Handle(), msg::UM_INTERNAL, msg::RECIPIENT_SKYPE, msg::EV_SKYPE_HANGUP);
-        if (modem_) {
-            modem_->Reset();
-            modem_->ReleaseDevice();
-        }
-        break;
-    case PBT_APMRESUMECRITICAL:
-    case PBT_APMRESUMESUSPEND:
-    case PBT_APMRESUMEAUTOMATIC:
-        if (modem_) {
-            modem_->Initialize();
-        }
-        break;
+        case PBT_APMQUERYSUSPEND:
+        case PBT_APMSUSPEND:
+        case PBT_APMBATTERYLOW:
+            PostMessageA(Handle(), msg::UM_INTERNAL, msg::RECIPIENT_SKYPE, msg::EV_SKYPE_HANGUP);
+            if (modem_) {
+                modem_->Reset();
+                modem_->ReleaseDevice();
+            }
+            break;
+        case PBT_APMRESUMECRITICAL:
+        case PBT_APMRESUMESUSPEND:
+        case PBT_APMRESUMEAUTOMATIC:
+            if (modem_) {
+                modem_->Initialize();
+            }
+            break;
     }
     return TRUE;
 }

@@ -55,9 +55,8 @@ void ListBox::SetCurSel(int index) const {
 }
 
 int ListBox::FindStringExact(const std::string& text, int startAfter) const {
-    return static_cast<int>(
-        Send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(startAfter),
-             reinterpret_cast<LPARAM>(text.c_str())));
+    return static_cast<int>(Send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(startAfter),
+                                 reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 void ListBox::DeleteString(int index) const {

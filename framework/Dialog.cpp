@@ -102,51 +102,51 @@ void Dialog::AddOwnerDrawControl(OwnerDrawControl* control) {
 
 std::optional<LRESULT> Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog() ? TRUE : FALSE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            OnOK();
-            return 0;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            OnCancel();
-            return 0;
-        }
-        break;
-    case WM_DRAWITEM: {
-        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        for (OwnerDrawControl* control : ownerDrawControls_) {
-            if (control->Handle() == item->hwndItem) {
-                control->Draw(*item);
-                return TRUE;
+        case WM_INITDIALOG:
+            return OnInitDialog() ? TRUE : FALSE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                OnOK();
+                return 0;
             }
+            if (LOWORD(wParam) == IDCANCEL) {
+                OnCancel();
+                return 0;
+            }
+            break;
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            for (OwnerDrawControl* control : ownerDrawControls_) {
+                if (control->Handle() == item->hwndItem) {
+                    control->Draw(*item);
+                    return TRUE;
+                }
+            }
+            break;
         }
-        break;
-    }
     }
     return std::nullopt;
 }
 
 INT_PTR Dialog::DialogResult(HWND hwnd, UINT message, LRESULT result) {
     switch (message) {
-    // These return their value directly instead of through DWLP_MSGRESULT.
-    case WM_INITDIALOG:
-    case WM_CHARTOITEM:
-    case WM_COMPAREITEM:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORMSGBOX:
-    case WM_QUERYDRAGICON:
-    case WM_VKEYTOITEM:
-        return static_cast<INT_PTR>(result);
-    default:
-        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
-        return TRUE;
+        // These return their value directly instead of through DWLP_MSGRESULT.
+        case WM_INITDIALOG:
+        case WM_CHARTOITEM:
+        case WM_COMPAREITEM:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORMSGBOX:
+        case WM_QUERYDRAGICON:
+        case WM_VKEYTOITEM:
+            return static_cast<INT_PTR>(result);
+        default:
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+            return TRUE;
     }
 }
 

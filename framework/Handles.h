@@ -32,9 +32,7 @@ public:
     bool Valid() const { return handle_ != Traits::Empty(); }
     explicit operator bool() const { return Valid(); }
 
-    Handle Release() {
-        return std::exchange(handle_, Traits::Empty());
-    }
+    Handle Release() { return std::exchange(handle_, Traits::Empty()); }
     void Reset(Handle handle = Traits::Empty()) {
         Handle old = std::exchange(handle_, handle);
         if (old != Traits::Empty()) {

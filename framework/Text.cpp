@@ -14,8 +14,7 @@ void RequirePosition(std::string_view text, size_t pos, bool endAllowed) {
     const bool inside = endAllowed ? pos <= text.size() : pos < text.size();
     if (!inside) {
         throw InvalidArgumentError("position " + std::to_string(pos) +
-                                   " is outside a text of length " +
-                                   std::to_string(text.size()));
+                                   " is outside a text of length " + std::to_string(text.size()));
     }
 }
 

@@ -91,33 +91,33 @@ void ModemPhone::Answer() {
 
 LRESULT ModemPhone::OnEvent(int code) {
     switch (code) {
-    case msg::MODEM_EV_LINEDEVSTATE:
-        if (state_ == CallState::RINGING) {
+        case msg::MODEM_EV_LINEDEVSTATE:
+            if (state_ == CallState::RINGING) {
+                PostToWindow(msg::EV_RING);
+            }
+            Log(TapiEventName(code));
+            break;
+        case msg::MODEM_EV_CONNECTED:
+            OnConnected();
+            break;
+        case msg::MODEM_EV_CALL_ENDED:
+            Log("");
+            Reset();
+            break;
+        case msg::MODEM_EV_OFFERING:
+            SetState(CallState::RINGING);
             PostToWindow(msg::EV_RING);
-        }
-        Log(TapiEventName(code));
-        break;
-    case msg::MODEM_EV_CONNECTED:
-        OnConnected();
-        break;
-    case msg::MODEM_EV_CALL_ENDED:
-        Log("");
-        Reset();
-        break;
-    case msg::MODEM_EV_OFFERING:
-        SetState(CallState::RINGING);
-        PostToWindow(msg::EV_RING);
-        Log("");
-        break;
-    case msg::MODEM_EV_CALLERID:
-        OnCallerId();
-        break;
-    case msg::EV_BOOK_RELOAD:
-        LoadPhoneBook();
-        break;
-    default:
-        Log(TapiEventName(code));
-        break;
+            Log("");
+            break;
+        case msg::MODEM_EV_CALLERID:
+            OnCallerId();
+            break;
+        case msg::EV_BOOK_RELOAD:
+            LoadPhoneBook();
+            break;
+        default:
+            Log(TapiEventName(code));
+            break;
     }
     return 1;
 }

@@ -38,15 +38,16 @@ TapiDevice::~TapiDevice() {
 }
 
 int32_t TapiDevice::OpenLine(bool automatedVoice) {
-    const DWORD wantedMode = automatedVoice ? LINEMEDIAMODE_AUTOMATEDVOICE : LINEMEDIAMODE_DATAMODEM;
+    const DWORD wantedMode =
+        automatedVoice ? LINEMEDIAMODE_AUTOMATEDVOICE : LINEMEDIAMODE_DATAMODEM;
 
     LINEINITIALIZEEXPARAMS params{};
     params.dwTotalSize = sizeof(params);
     params.dwOptions = LINEINITIALIZEEXOPTION_USEEVENT;
     DWORD deviceCount = 0;
     DWORD version = kRequestedVersion;
-    LONG result = lineInitializeExA(&lineApp_, nullptr, nullptr, kAppName, &deviceCount, &version,
-                                    &params);
+    LONG result =
+        lineInitializeExA(&lineApp_, nullptr, nullptr, kAppName, &deviceCount, &version, &params);
     if (result != 0) {
         lineApp_ = 0;
         return result;
@@ -108,9 +109,12 @@ void TapiDevice::MessageThread(HWND window) {
         }
         LINEMESSAGE message{};
         while (!stop_ && lineGetMessage(lineApp_, &message, 0) == 0) {
-            const LineMessage portable{
-                static_cast<uint32_t>(message.hDevice), message.dwMessageID,
-                message.dwCallbackInstance, message.dwParam1, message.dwParam2, message.dwParam3};
+            const LineMessage portable{static_cast<uint32_t>(message.hDevice),
+                                       message.dwMessageID,
+                                       message.dwCallbackInstance,
+                                       message.dwParam1,
+                                       message.dwParam2,
+                                       message.dwParam3};
             DispatchLineMessage(portable, *this);
         }
     }
@@ -227,7 +231,8 @@ int32_t TapiDevice::OpenPhone() {
     }
     // An accepted request (0 or a request id) keeps the phone open until teardown; a
     // refused one closes it at once. The call goes on either way.
-    if (phoneSetHookSwitch(phone_, PHONEHOOKSWITCHDEV_SPEAKER, PHONEHOOKSWITCHMODE_MICSPEAKER) < 0) {
+    if (phoneSetHookSwitch(phone_, PHONEHOOKSWITCHDEV_SPEAKER, PHONEHOOKSWITCHMODE_MICSPEAKER) <
+        0) {
         ClosePhone();
     }
     return 0;

@@ -10,7 +10,7 @@
 #define IDD_DEBUG 157
 
 // Strings.
-#define IDS_ABOUTBOX 101        // the system-menu entry for the about box
+#define IDS_ABOUTBOX 101  // the system-menu entry for the about box
 #define IDS_SAVE_CHANGES 102
 #define IDS_DELETE_CONFIRM 103
 

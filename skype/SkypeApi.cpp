@@ -26,8 +26,8 @@ bool WaitLettingSentMessagesIn(HANDLE event, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD elapsed = GetTickCount() - start;
-        const DWORD left = timeoutMs == INFINITE ? INFINITE
-                                                 : (elapsed >= timeoutMs ? 0 : timeoutMs - elapsed);
+        const DWORD left =
+            timeoutMs == INFINITE ? INFINITE : (elapsed >= timeoutMs ? 0 : timeoutMs - elapsed);
         const DWORD woken =
             MsgWaitForMultipleObjects(event ? 1 : 0, &event, FALSE, left, QS_SENDMESSAGE);
         if (event && woken == WAIT_OBJECT_0) {
@@ -76,15 +76,15 @@ void SkypeApi::Discover(HWND replyTo) {
 
 LRESULT SkypeApi::OnAttach(WPARAM skypeWindow, LPARAM status) {
     switch (skype::ClassifyAttachStatus(static_cast<uint32_t>(status))) {
-    case skype::AttachOutcome::Attached:
-        skypeWindow_ = reinterpret_cast<HWND>(skypeWindow);
-        session_.OnAttached();
-        break;
-    case skype::AttachOutcome::Detached:
-        DropLink();
-        break;
-    case skype::AttachOutcome::Ignored:
-        break;
+        case skype::AttachOutcome::Attached:
+            skypeWindow_ = reinterpret_cast<HWND>(skypeWindow);
+            session_.OnAttached();
+            break;
+        case skype::AttachOutcome::Detached:
+            DropLink();
+            break;
+        case skype::AttachOutcome::Ignored:
+            break;
     }
     return 1;
 }
@@ -127,10 +127,9 @@ bool SkypeApi::Send(const std::string& command) {
     copy.push_back('\0');
     COPYDATASTRUCT data{0, static_cast<DWORD>(copy.size()), copy.data()};
     DWORD_PTR taken = 0;
-    const LRESULT delivered =
-        SendMessageTimeoutA(skype, WM_COPYDATA, reinterpret_cast<WPARAM>(mainWindow_),
-                            reinterpret_cast<LPARAM>(&data), SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                            kSendTimeoutMs, &taken);
+    const LRESULT delivered = SendMessageTimeoutA(
+        skype, WM_COPYDATA, reinterpret_cast<WPARAM>(mainWindow_), reinterpret_cast<LPARAM>(&data),
+        SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &taken);
     if (!delivered || !taken) {
         DropLink();
         return false;

@@ -14,11 +14,11 @@ TEST(LedRequest, ThePointerLayoutIs20BytesWithTheRecordAddress) {
     const Bytes request =
         led::BuildRequest(led::Layout::PointerToRecord, led::kMethodPled, 1, 0x00401234);
     const Bytes expected = {
-        2, 0, 0, 0,                    // request kind
-        'P', 'L', 'E', 'D',            // 0x44454C50
-        1, 0, 0, 0,                    // one argument
-        8, 0, 0, 0,                    // record size
-        0x34, 0x12, 0x40, 0x00,        // the record's address
+        2,    0,    0,    0,     // request kind
+        'P',  'L',  'E',  'D',   // 0x44454C50
+        1,    0,    0,    0,     // one argument
+        8,    0,    0,    0,     // record size
+        0x34, 0x12, 0x40, 0x00,  // the record's address
     };
     EXPECT_EQ(request, expected);
 }
@@ -26,10 +26,9 @@ TEST(LedRequest, ThePointerLayoutIs20BytesWithTheRecordAddress) {
 TEST(LedRequest, TheInlineLayoutIs24BytesWithTheRecordItself) {
     const Bytes on = led::BuildRequest(led::Layout::RecordInline, led::kMethodPled, 1, 0xDEAD);
     const Bytes expected = {
-        2, 0, 0, 0, 'P', 'L', 'E', 'D', 1, 0, 0, 0, 8, 0, 0, 0,
-        0, 0,        // integer argument
-        4, 0,        // four data bytes
-        1, 0, 0, 0,  // LED on
+        2, 0, 0, 0, 'P', 'L', 'E', 'D', 1, 0, 0, 0, 8, 0, 0, 0, 0, 0,  // integer argument
+        4, 0,                                                          // four data bytes
+        1, 0, 0, 0,                                                    // LED on
     };
     EXPECT_EQ(on, expected);
     const Bytes off = led::BuildRequest(led::Layout::RecordInline, led::kMethodPled, 0, 0);

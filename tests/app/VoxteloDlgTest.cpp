@@ -144,8 +144,8 @@ TEST_F(MainWindow, AnUnknownRecipientIsReportedAndDropped) {
     Start({"voxtelo.exe"});
     test::MessageBoxWatcher watcher;
     EXPECT_EQ(SendMessageA(dialog->Handle(), msg::UM_INTERNAL, 9, msg::EV_RING), 1);
-    EXPECT_EQ(watcher.Texts(),
-              std::vector<std::string>{"#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VoxteloDlg"});
+    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{
+                                   "#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VoxteloDlg"});
 }
 
 TEST_F(MainWindow, LogsEveryTextFromSkypeButTheKeepAliveAnswer) {

@@ -44,7 +44,8 @@ int Count(const std::string& log, const std::string& line) {
 
 TEST(ModemEndToEnd, TheDebugWindowShowsTheLineARemoteRingAndTheRemoteHangUp) {
     const std::string book = test::TestProgramFolder() + "Bookmark.ini";
-    std::ofstream(book, std::ios::trunc) << "[Alice]\nPhone_Home=\nPhone_Office=\nPhone_Mobile=5551234\n";
+    std::ofstream(book, std::ios::trunc)
+        << "[Alice]\nPhone_Home=\nPhone_Office=\nPhone_Mobile=5551234\n";
     simmodem::Control control(kChannel);
     control.ResetConfiguration();
 

@@ -161,8 +161,8 @@ TEST(ModelessDialog, ASelfOwnedDialogEndsWithItsWindowAndWithItsOwner) {
     DestroyWindow(first->Handle());
     EXPECT_EQ(ProbeDialog::destroyed, before + 1);
 
-    ProbeDialog* owned = fw::Dialog::CreateSelfOwned(std::make_unique<ProbeDialog>(),
-                                                     owner.Handle());
+    ProbeDialog* owned =
+        fw::Dialog::CreateSelfOwned(std::make_unique<ProbeDialog>(), owner.Handle());
     ASSERT_NE(owned, nullptr);
     DestroyWindow(owner.Handle());  // takes its owned windows along
     EXPECT_EQ(ProbeDialog::destroyed, before + 2);

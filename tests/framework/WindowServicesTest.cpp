@@ -137,8 +137,8 @@ TEST(WindowRegion, TheWindowIsExactlyTheUnionOfTheRectangles) {
 
 TEST(LayeredWindow, TakesAPerPixelAlphaPicture) {
     Plain window;
-    ASSERT_TRUE(window.Create(
-        {L"VoxteloTestPlain", "layered", WS_POPUP, WS_EX_LAYERED, {0, 0, 40, 30}}));
+    ASSERT_TRUE(
+        window.Create({L"VoxteloTestPlain", "layered", WS_POPUP, WS_EX_LAYERED, {0, 0, 40, 30}}));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = 40;
@@ -166,9 +166,9 @@ TEST(MessageBoxes, ReturnTheButtonPressed) {
     }
     {
         test::MessageBoxWatcher watcher(IDYES);
-        EXPECT_EQ(fw::ShowMessageBox(nullptr, "Delete. Are you sure?",
-                                     fw::MessageBoxButtons::YesNo),
-                  fw::MessageBoxResult::Yes);
+        EXPECT_EQ(
+            fw::ShowMessageBox(nullptr, "Delete. Are you sure?", fw::MessageBoxButtons::YesNo),
+            fw::MessageBoxResult::Yes);
     }
     {
         test::MessageBoxWatcher watcher(IDOK);

@@ -59,7 +59,8 @@ protected:
     void Settle() {
         control.Inject(modemtest::kSentinelMessage);
         const std::string sentinel = Line("LINE_GENERATE");
-        ASSERT_TRUE(test::WaitUntil([&] { return !log.lines.empty() && log.lines.back() == sentinel; }));
+        ASSERT_TRUE(
+            test::WaitUntil([&] { return !log.lines.empty() && log.lines.back() == sentinel; }));
         log.lines.pop_back();
     }
     std::vector<WindowEvent> TakeEvents() {
@@ -77,8 +78,8 @@ protected:
 TEST_F(ModemPhoneTest, OpensTheLineAfterLoadingThePhoneBook) {
     Start();
     EXPECT_EQ(phone->GetState(), CallState::NORMAL);
-    EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_BOOK_LOADED),
-                                                     Ev(msg::EV_MODEM_STATE)}));
+    EXPECT_EQ(TakeEvents(),
+              (std::vector<WindowEvent>{Ev(msg::EV_BOOK_LOADED), Ev(msg::EV_MODEM_STATE)}));
     EXPECT_EQ(TakeLog(), std::vector<std::string>{Line("NORMAL")});
     EXPECT_EQ(phone->GetContactCount(), 3);
     ASSERT_NE(phone->GetContact(2), nullptr);
@@ -111,8 +112,8 @@ TEST_F(ModemPhoneTest, AnOutgoingCallDialsConnectsAndHangsUp) {
     EXPECT_EQ(phone->GetCallerNumber(), "5551234");
     EXPECT_EQ(phone->GetCallerName(), "Alice");
     Settle();
-    EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE),
-                                                     Ev(msg::EV_CALLER_INFO)}));
+    EXPECT_EQ(TakeEvents(),
+              (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE), Ev(msg::EV_CALLER_INFO)}));
     EXPECT_EQ(TakeLog(), (std::vector<std::string>{
                              Line("DIALING"), Line("LINE_REPLY"), Line("LINE_CALLSTATE"),
                              Line("LINECALLSTATE_DIALTONE"), Line("LINEDIALTONEMODE_NORMAL"),
@@ -152,12 +153,12 @@ TEST_F(ModemPhoneTest, AnIncomingCallRingsNamesTheCallerIsAnsweredAndEndsRemotel
     EXPECT_EQ(phone->GetCallerNumber(), "5551234");
     EXPECT_EQ(phone->GetCallerName(), "Alice");
     EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE), Ev(msg::EV_RING),
-                                                     Ev(msg::EV_RING), Ev(msg::EV_CALLER_INFO)}));
-    EXPECT_EQ(TakeLog(), (std::vector<std::string>{
-                             Line("LINE_APPNEWCALL"), Line("LINE_CALLSTATE"),
-                             Line("LINECALLSTATE_OFFERING"), Line("LINEOFFERINGMODE_ACTIVE"),
-                             Line("RINGING"), Line(""), Line("LINE_LINEDEVSTATE"),
-                             Line("LINE_CALLINFO"), Line("")}));
+                                                      Ev(msg::EV_RING), Ev(msg::EV_CALLER_INFO)}));
+    EXPECT_EQ(TakeLog(),
+              (std::vector<std::string>{
+                  Line("LINE_APPNEWCALL"), Line("LINE_CALLSTATE"), Line("LINECALLSTATE_OFFERING"),
+                  Line("LINEOFFERINGMODE_ACTIVE"), Line("RINGING"), Line(""),
+                  Line("LINE_LINEDEVSTATE"), Line("LINE_CALLINFO"), Line("")}));
 
     control.Ring();  // every further ring asks the window to ring again
     Settle();
@@ -168,10 +169,10 @@ TEST_F(ModemPhoneTest, AnIncomingCallRingsNamesTheCallerIsAnsweredAndEndsRemotel
     Settle();
     EXPECT_EQ(phone->GetState(), CallState::ANSWERING);
     EXPECT_EQ(TakeEvents(), std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE)});
-    EXPECT_EQ(TakeLog(), (std::vector<std::string>{
-                             Line("LINE_REPLY"), Line("LINE_CALLSTATE"),
-                             Line("LINECALLSTATE_CONNECTED"), Line("LINECONNECTEDMODE_ACTIVE"),
-                             Line("ANSWERING"), Line("")}));
+    EXPECT_EQ(TakeLog(),
+              (std::vector<std::string>{
+                  Line("LINE_REPLY"), Line("LINE_CALLSTATE"), Line("LINECALLSTATE_CONNECTED"),
+                  Line("LINECONNECTEDMODE_ACTIVE"), Line("ANSWERING"), Line("")}));
 
     control.HangUp();
     Settle();
@@ -217,7 +218,8 @@ TEST_F(ModemPhoneTest, DialAndAnswerFailuresResetToNormal) {
     phone->Answer();
     EXPECT_EQ(phone->GetState(), CallState::NORMAL);
     EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE), PhoneKey()}));
-    EXPECT_EQ(TakeLog(), (std::vector<std::string>{Line("LINEERR_INVALCALLSTATE"), Line("NORMAL")}));
+    EXPECT_EQ(TakeLog(),
+              (std::vector<std::string>{Line("LINEERR_INVALCALLSTATE"), Line("NORMAL")}));
 }
 
 TEST_F(ModemPhoneTest, ASpeakerphoneThatFailsIsLoggedTwiceAndTheCallGoesOn) {
@@ -273,11 +275,8 @@ TEST_F(ModemPhoneTest, LooksNumbersUpByHomeThenMobileThenOfficeExactly) {
         {"333", "Alice"},      // Alice's mobile comes before Bob's home: file order first
         {"444", "Bob"},        // mobile
         {"555", "Carol"},      // office
-        {"111", "Carol"},
-        {"+5551234", ""},      // no normalisation of any kind
-        {"555 1234", ""},
-        {"5551234 ", ""},
-        {"", ""},
+        {"111", "Carol"},     {"+5551234", ""},  // no normalisation of any kind
+        {"555 1234", ""},     {"5551234 ", ""}, {"", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(phone->LookupName(c.number), c.name) << "'" << c.number << "'";
@@ -305,7 +304,7 @@ TEST_F(ModemPhoneTest, LogsEveryCodeItDoesNotActOnByName) {
     Start();
     TakeLog();
     TakeEvents();
-    EXPECT_EQ(phone->OnEvent(12345), 1);  // unknown to the name table
+    EXPECT_EQ(phone->OnEvent(12345), 1);                       // unknown to the name table
     EXPECT_EQ(phone->OnEvent(msg::MODEM_EV_LINEDEVSTATE), 1);  // not ringing: no ring
     EXPECT_EQ(phone->OnEvent(4111), 1);
     EXPECT_EQ(TakeLog(), (std::vector<std::string>{Line(""), Line("LINE_LINEDEVSTATE"),

@@ -15,8 +15,12 @@ using modemtest::FunctionsCalled;
 using modemtest::Join;
 using simmodem::LineDevice;
 
-LineDevice Data() { return {LineDevice::Kind::Data, 0, ""}; }
-LineDevice Voice() { return {LineDevice::Kind::Voice, 0, ""}; }
+LineDevice Data() {
+    return {LineDevice::Kind::Data, 0, ""};
+}
+LineDevice Voice() {
+    return {LineDevice::Kind::Voice, 0, ""};
+}
 
 size_t ThreadsOfThisProcess() {
     fw::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
@@ -50,9 +54,8 @@ protected:
     // Every code posted for the messages queued so far, in order.
     std::vector<int> Settle() {
         control.Inject(modemtest::kSentinelMessage);
-        const bool arrived = test::WaitUntil([&] {
-            return !codes.empty() && codes.back() == modemtest::kSentinelCode;
-        });
+        const bool arrived = test::WaitUntil(
+            [&] { return !codes.empty() && codes.back() == modemtest::kSentinelCode; });
         EXPECT_TRUE(arrived) << "codes so far: " << Join(codes);
         std::vector<int> taken(codes.begin(), arrived ? codes.end() - 1 : codes.end());
         codes.clear();
@@ -134,13 +137,21 @@ TEST_F(TapiDeviceTest, EachCallStatePostsItsCodesInOrder) {
         {"busy, two bits", LINECALLSTATE_BUSY, 0x3, {4, 411, 4114}},
         {"dial tone, special", LINECALLSTATE_DIALTONE, LINEDIALTONEMODE_SPECIAL, {4, 412, 4123}},
         {"offering, mode 0", LINECALLSTATE_OFFERING, 0, {4, 413, 32}},
-        {"offering, inactive", LINECALLSTATE_OFFERING, LINEOFFERINGMODE_INACTIVE,
+        {"offering, inactive",
+         LINECALLSTATE_OFFERING,
+         LINEOFFERINGMODE_INACTIVE,
          {4, 413, 4131, 32}},
-        {"connected, confirmed", LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_CONFIRMED,
+        {"connected, confirmed",
+         LINECALLSTATE_CONNECTED,
+         LINECONNECTEDMODE_CONFIRMED,
          {4, 414, 4142, 30}},
-        {"disconnected, busy", LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_BUSY,
+        {"disconnected, busy",
+         LINECALLSTATE_DISCONNECTED,
+         LINEDISCONNECTMODE_BUSY,
          {4, 415, 41505, 31}},
-        {"disconnected, no dial tone", LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NODIALTONE,
+        {"disconnected, no dial tone",
+         LINECALLSTATE_DISCONNECTED,
+         LINEDISCONNECTMODE_NODIALTONE,
          {4, 415, 41512, 31}},
         {"disconnected, 0x3", LINECALLSTATE_DISCONNECTED, 0x3, {4, 415, 41513, 31}},
         {"idle", LINECALLSTATE_IDLE, 0, {4, 410, 31}},
@@ -159,9 +170,8 @@ TEST_F(TapiDeviceTest, MessagesOtherThanCallStatesPostTheirOwnCode) {
         std::vector<int> expected;
     };
     const Case cases[] = {
-        {LINE_ADDRESSSTATE, {1}}, {LINE_APPNEWCALL, {2}}, {LINE_CLOSE, {5}},
-        {LINE_CREATE, {6}},       {LINE_LINEDEVSTATE, {11}}, {LINE_REPLY, {16}},
-        {LINE_REMOVE, {15}},      {0x7FFF, {18}},
+        {LINE_ADDRESSSTATE, {1}},  {LINE_APPNEWCALL, {2}}, {LINE_CLOSE, {5}},   {LINE_CREATE, {6}},
+        {LINE_LINEDEVSTATE, {11}}, {LINE_REPLY, {16}},     {LINE_REMOVE, {15}}, {0x7FFF, {18}},
     };
     for (const Case& c : cases) {
         control.Inject(c.message, 0, 0, 0, "line");
@@ -221,9 +231,9 @@ TEST_F(TapiDeviceTest, ACallInfoNeedingMoreThan1348BytesIsFetchedAgainWhole) {
 
 TEST_F(TapiDeviceTest, ACallerIdOutsideTheStructureIsNotTaken) {
     const std::pair<std::optional<uint32_t>, std::optional<uint32_t>> bad[] = {
-        {5000, std::nullopt},        // offset beyond the structure
-        {std::nullopt, 100000},      // size beyond it
-        {0xFFFFFFF0u, 0x20u},        // offset + size wrapping around
+        {5000, std::nullopt},    // offset beyond the structure
+        {std::nullopt, 100000},  // size beyond it
+        {0xFFFFFFF0u, 0x20u},    // offset + size wrapping around
     };
     for (const auto& [offset, size] : bad) {
         control.SetCallerIdOffset(offset);
@@ -302,9 +312,9 @@ TEST_F(TapiDeviceTest, TheSpeakerphoneIsSwitchedOnAndKeptUntilTeardown) {
     const auto functions = FunctionsCalled(control);
     const auto close = std::find(functions.begin(), functions.end(), "phoneClose");
     ASSERT_NE(close, functions.end());
-    EXPECT_EQ(std::vector<std::string>(close, functions.end()),
-              (std::vector<std::string>{"phoneClose", "phoneShutdown", "lineClose",
-                                        "lineShutdown"}));
+    EXPECT_EQ(
+        std::vector<std::string>(close, functions.end()),
+        (std::vector<std::string>{"phoneClose", "phoneShutdown", "lineClose", "lineShutdown"}));
 }
 
 TEST_F(TapiDeviceTest, ARefusedSpeakerphoneRequestClosesThePhoneAtOnce) {

@@ -32,13 +32,13 @@ std::optional<LRESULT> BackendHost::OnMessage(UINT message, WPARAM wParam, LPARA
     if (message == msg::UM_INTERNAL) {
         const int code = static_cast<int>(lParam);
         switch (wParam) {
-        case msg::RECIPIENT_WINDOW:
-            events.push_back(Ev(code));
-            return 1;
-        case msg::RECIPIENT_SKYPE:
-            return skypeCommand ? skypeCommand(code) : 1;
-        case msg::RECIPIENT_MODEM:
-            return modemEvent ? modemEvent(code) : 1;
+            case msg::RECIPIENT_WINDOW:
+                events.push_back(Ev(code));
+                return 1;
+            case msg::RECIPIENT_SKYPE:
+                return skypeCommand ? skypeCommand(code) : 1;
+            case msg::RECIPIENT_MODEM:
+                return modemEvent ? modemEvent(code) : 1;
         }
         return 1;
     }
@@ -55,8 +55,7 @@ std::optional<LRESULT> BackendHost::OnMessage(UINT message, WPARAM wParam, LPARA
         const char* bytes = static_cast<const char*>(data->lpData);
         const void* zero = bytes ? std::memchr(bytes, '\0', data->cbData) : nullptr;
         copyDataTexts.emplace_back(
-            bytes ? std::string(bytes, zero ? static_cast<const char*>(zero) - bytes
-                                            : data->cbData)
+            bytes ? std::string(bytes, zero ? static_cast<const char*>(zero) - bytes : data->cbData)
                   : std::string());
         return copyData ? copyData(reinterpret_cast<HWND>(wParam), data) : 0;
     }

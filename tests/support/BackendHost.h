@@ -23,8 +23,12 @@ struct WindowEvent {
         return kind == other.kind && code == other.code;
     }
 };
-inline WindowEvent Ev(int code) { return {WindowEvent::Internal, code}; }
-inline WindowEvent PhoneKey() { return {WindowEvent::PhoneKey, 0}; }
+inline WindowEvent Ev(int code) {
+    return {WindowEvent::Internal, code};
+}
+inline WindowEvent PhoneKey() {
+    return {WindowEvent::PhoneKey, 0};
+}
 std::string Describe(const std::vector<WindowEvent>& events);
 
 class BackendHost : public fw::Dialog {

@@ -70,8 +70,8 @@ std::vector<SeenDialog> DialogWatcher::Seen() const {
 void DialogWatcher::Watch() {
     while (!stop_) {
         HWND box = nullptr;
-        while ((box = FindWindowExA(nullptr, box, "#32770", anyTitle_ ? nullptr : title_.c_str())) !=
-               nullptr) {
+        while ((box = FindWindowExA(nullptr, box, "#32770",
+                                    anyTitle_ ? nullptr : title_.c_str())) != nullptr) {
             // A message box is a dialog with a static text control of id 0xFFFF.
             const bool isMessageBox = GetDlgItem(box, 0xFFFF) != nullptr;
             if (!IsWindowVisible(box) || (messageBoxesOnly_ && !isMessageBox)) {
@@ -92,7 +92,8 @@ void DialogWatcher::Watch() {
             seen.hwnd = box;
             seen.owner = GetWindow(box, GW_OWNER);
             seen.title = WindowTextW(box);
-            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            for (HWND child = GetWindow(box, GW_CHILD); child;
+                 child = GetWindow(child, GW_HWNDNEXT)) {
                 seen.controlTexts.push_back(WindowTextW(child));
             }
             if (HWND message = GetDlgItem(box, 0xFFFF)) {
