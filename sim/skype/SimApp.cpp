@@ -97,9 +97,15 @@ SimApp::~SimApp() {
 }
 
 bool SimApp::Create() {
+    // The control window stays untitled, so no controller finds it, until the start-up
+    // commands have all succeeded (OpenControlChannel).
     return discoverMessage_ && attachMessage_ &&
            api_.Create(kApiWindowClass, ApiWindowTitle(name_)) &&
-           control_.Create(kControlWindowClass, ControlWindowTitle(name_));
+           control_.Create(kControlWindowClass, "");
+}
+
+void SimApp::OpenControlChannel() {
+    SetWindowTextA(control_.Hwnd(), ControlWindowTitle(name_).c_str());
 }
 
 uint64_t SimApp::Now() const {

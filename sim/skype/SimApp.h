@@ -56,6 +56,8 @@ public:
 
     // Creates both windows; false when that fails.
     bool Create();
+    // Makes the control window findable by its title: the simulator is ready.
+    void OpenControlChannel();
     const std::string& Name() const { return name_; }
     HWND ApiHwnd() const { return api_.Hwnd(); }
     UINT DiscoverMessage() const { return discoverMessage_; }

@@ -76,6 +76,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
         app->RunAfterReply();
     }
+    app->OpenControlChannel();
 
     MSG msg;
     BOOL got;
