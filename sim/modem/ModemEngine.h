@@ -10,8 +10,10 @@
 #include "sim/modem/Channel.h"
 #include "sim/modem/Record.h"
 #include "sim/modem/Settings.h"
+#include "sim/modem/TapiSide.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -73,7 +75,7 @@ private:
     // shutdown. Shared so a waiting lineGetMessage keeps it alive past lineShutdown.
     struct App {
         DWORD handle = 0;
-        bool phone = false;
+        const TapiSide* side = &kLineSide;
         std::string name;
         fw::KernelHandle ready;
         fw::KernelHandle wake;
@@ -81,12 +83,15 @@ private:
         bool shutDown = false;
         uint64_t delivered = 0;
     };
-    struct Line {
-        HLINE handle = 0;
+    // What an open line and an open phone both keep: who opened it, and how to reach them.
+    struct OpenDevice {
+        DWORD handle = 0;
         DWORD device = 0;
         std::shared_ptr<App> app;
         DWORD_PTR instance = 0;
         DWORD version = 0;
+    };
+    struct Line : OpenDevice {
         DWORD privileges = 0;
         DWORD mediaModes = 0;
         DWORD lineStates = 0;
@@ -107,50 +112,74 @@ private:
         std::string callerId;
         std::string callerName;
     };
-    struct Phone {
-        HPHONE handle = 0;
-        DWORD device = 0;
-        std::shared_ptr<App> app;
-        DWORD_PTR instance = 0;
-        DWORD version = 0;
+    struct Phone : OpenDevice {
         DWORD privilege = 0;
         DWORD phoneStates = 0;
         DWORD speakerMode = PHONEHOOKSWITCHMODE_ONHOOK;
     };
     using Fields = std::vector<std::pair<std::string, std::string>>;
+    // Does a function's work and returns its result, adding what it learnt to the fields.
+    using Body = std::function<LONG(Fields& fields)>;
+    // The same for a request answered later: `inReply` is the failure its reply must carry
+    // (and then it does nothing else), or null.
+    using RequestBody = std::function<LONG(Fields& fields, const Failure* inReply)>;
 
-    // Handles of each kind come from their own range, so a handle of the wrong kind is
-    // recognised as invalid, as TAPI would.
-    static constexpr DWORD kLineAppBase = 0x10000;
-    static constexpr DWORD kLineBase = 0x20000;
-    static constexpr DWORD kCallBase = 0x30000;
-    static constexpr DWORD kPhoneAppBase = 0x40000;
-    static constexpr DWORD kPhoneBase = 0x50000;
-    static constexpr DWORD kHandleRange = 0x10000;
+    // Every exported function but the message fetchers: under the lock, a failure set up
+    // for `function` answers instead of the body, and the call goes into the record.
+    LONG Recorded(Function function, Fields fields, const Body& body);
+    LONG RecordedRequest(Function function, Fields fields, const RequestBody& body);
+
+    // The twins that behave alike, written once for both sides (ModemEngineTwins.cpp).
+    template <typename InitializeParams>
+    LONG InitializeEx(const TapiSide& side, LPDWORD app, LPCSTR appName, LPDWORD numDevs,
+                      LPDWORD apiVersion, InitializeParams* params);
+    template <typename ExtensionId>
+    LONG NegotiateAPIVersion(const TapiSide& side, DWORD app, DWORD device, DWORD low, DWORD high,
+                             LPDWORD version, ExtensionId* extension);
+    // Checks the request, clears the fixed part of `caps` and leaves the rest to `fill`.
+    LONG GetDevCaps(const TapiSide& side, DWORD app, DWORD device, DWORD version, DWORD extVersion,
+                    void* caps, DWORD fixedSize, const std::function<void(Fields& fields)>& fill);
+    LONG FetchMessage(const TapiSide& side, DWORD app, LINEMESSAGE* message, DWORD timeout);
+    LONG Close(const TapiSide& side, DWORD device);
+    LONG Shutdown(const TapiSide& side, DWORD app);
+
+    static std::string Text(LPCSTR text);  // "(null)" for a missing string
 
     // Helpers; all expect mutex_ held.
     void Note(Function function, Fields fields, LONG result);
     bool TakeFailure(Function function, Failure* failure);
-    std::shared_ptr<App> FindApp(DWORD handle, bool phone);
+    std::shared_ptr<App> FindApp(DWORD handle, const TapiSide& side);
     Line* FindLine(HLINE handle);
     Call* FindCall(HCALL handle);
     Phone* FindPhone(HPHONE handle);
     DWORD NextHandle(DWORD base);
     LONG NextRequestId();
     bool VersionSupported(DWORD version) const;
+    DWORD DeviceCount(const TapiSide& side) const;
+    LONG RefuseVersions(const TapiSide& side, DWORD version, DWORD extVersion) const;
+    // The refusals lineOpenA and phoneOpen share, after the application's, in TAPI's order.
+    LONG RefuseOpen(const TapiSide& side, DWORD device, const void* handleOut, DWORD version,
+                    DWORD extVersion) const;
+    static Fields OpenFields(DWORD app, DWORD device, DWORD version, DWORD extVersion,
+                             DWORD_PTR instance);
+    void Attach(OpenDevice& open, const TapiSide& side, std::shared_ptr<App> app, DWORD device,
+                DWORD_PTR instance, DWORD version);
     void Post(App& app, DWORD device, DWORD message, DWORD_PTR instance, DWORD_PTR param1,
               DWORD_PTR param2, DWORD_PTR param3);
-    void PostToLine(const Line& line, DWORD device, DWORD message, DWORD_PTR param1,
-                    DWORD_PTR param2, DWORD_PTR param3);
+    void PostTo(const OpenDevice& open, DWORD device, DWORD message, DWORD_PTR param1,
+                DWORD_PTR param2, DWORD_PTR param3);
+    void PostReply(const OpenDevice& open, LONG requestId, const Failure* failure);
     void SetCallState(Call& call, DWORD state, DWORD mode, DWORD privilege = 0);
     void PostLineDevState(const Line& line, DWORD state, DWORD_PTR param2, DWORD_PTR param3);
     void DeliverCallerId(Call& call, const std::string& number, const std::string& name);
-    void RemoveCallsOf(HLINE line);
-    void CloseLineLocked(HLINE line);
+    // lineAnswer and lineDrop: the line's owner asks for the call to move to `state`, which
+    // `allowedFrom` allows from the call's present state; `refusal`, when not 0, is the last
+    // objection.
+    LONG RequestCallState(Function function, HCALL handle, LPCSTR userUserInfo, DWORD size,
+                          bool (*allowedFrom)(DWORD state), LONG refusal, DWORD state, DWORD mode);
+    bool IsOpen(const TapiSide& side, DWORD device) const;
+    void CloseDeviceLocked(const TapiSide& side, DWORD device);
     void ShutdownApp(const std::shared_ptr<App>& app);
-    LONG Initialize(bool phone, DWORD* handle, LPCSTR appName, LPDWORD numDevs, LPDWORD apiVersion,
-                    DWORD paramsTotalSize, DWORD paramsOptions, HANDLE* eventOut);
-    LONG GetMessage(DWORD appHandle, bool phone, LINEMESSAGE* message, DWORD timeout);
     Call* ActiveCallOnOwnedLine(std::string* error);
 
     // Control commands.

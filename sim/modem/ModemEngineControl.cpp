@@ -137,7 +137,7 @@ std::string ModemEngine::CommandRing(const std::vector<std::string>& words) {
     offered.callId = nextCallId_++;
     offered.rings = 1;
     Call& call = calls_[offered.handle] = offered;
-    PostToLine(*owner, owner->handle, LINE_APPNEWCALL, 0, call.handle, LINECALLPRIVILEGE_OWNER);
+    PostTo(*owner, owner->handle, LINE_APPNEWCALL, 0, call.handle, LINECALLPRIVILEGE_OWNER);
     SetCallState(call, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE, LINECALLPRIVILEGE_OWNER);
     PostLineDevState(*owner, LINEDEVSTATE_RINGING, 1, 0);
     if (!number.empty()) {
@@ -283,10 +283,11 @@ std::string ModemEngine::CommandStatus() {
     }
     for (const auto& entry : apps_) {
         const App& app = *entry.second;
-        add(app.phone ? "phoneApp" : "lineApp", {{"handle", Hex(app.handle)},
-                                                 {"name", app.name},
-                                                 {"pending", std::to_string(app.queue.size())},
-                                                 {"delivered", std::to_string(app.delivered)}});
+        add(app.side->phone ? "phoneApp" : "lineApp",
+            {{"handle", Hex(app.handle)},
+             {"name", app.name},
+             {"pending", std::to_string(app.queue.size())},
+             {"delivered", std::to_string(app.delivered)}});
     }
     for (const auto& entry : lines_) {
         const Line& line = entry.second;

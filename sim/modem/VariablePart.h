@@ -13,6 +13,20 @@
 
 namespace simmodem {
 
+// dwTotalSize, the first member of every variably sized TAPI structure.
+inline DWORD TotalSize(const void* structure) {
+    DWORD total;
+    std::memcpy(&total, structure, sizeof total);
+    return total;
+}
+
+// Everything after dwTotalSize up to `fixedSize` zeroed, ready for the fixed members; the
+// caller has checked that dwTotalSize >= fixedSize.
+inline void ClearFixedPart(void* structure, DWORD fixedSize) {
+    std::memset(static_cast<unsigned char*>(structure) + sizeof(DWORD), 0,
+                fixedSize - sizeof(DWORD));
+}
+
 class VariablePart {
 public:
     // `structure` starts with dwTotalSize, dwNeededSize, dwUsedSize; its fixed part is
@@ -36,9 +50,7 @@ public:
         for (const Piece& piece : pieces_) {
             needed += static_cast<DWORD>(piece.data.size());
         }
-        DWORD total;
-        std::memcpy(&total, base_, sizeof total);
-        const bool fits = needed <= total;
+        const bool fits = needed <= TotalSize(base_);
         DWORD used = fixedSize_;
         for (const Piece& piece : pieces_) {
             if (fits && !piece.data.empty()) {

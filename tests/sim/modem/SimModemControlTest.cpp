@@ -87,16 +87,7 @@ ProcessResult RunProcess(const std::string& commandLine,
     return result;
 }
 
-class SimModemControl : public ::testing::Test {
-protected:
-    void SetUp() override {
-        control.ResetConfiguration();
-        control.ClearRecord();
-    }
-    void TearDown() override { control.ResetConfiguration(); }
-
-    Control control;
-};
+class SimModemControl : public FreshModemTest {};
 
 TEST_F(SimModemControl, FailuresComeOnceAlwaysOrInTheReply) {
     LineApp app;

@@ -9,16 +9,7 @@
 namespace simmodem::test {
 namespace {
 
-class SimModemLine : public ::testing::Test {
-protected:
-    void SetUp() override {
-        control.ResetConfiguration();
-        control.ClearRecord();
-    }
-    void TearDown() override { control.ResetConfiguration(); }
-
-    Control control;
-};
+class SimModemLine : public FreshModemTest {};
 
 TEST_F(SimModemLine, EventIsSignalledExactlyWhileMessagesWait) {
     LineApp app;

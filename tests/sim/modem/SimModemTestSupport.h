@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <tapi.h>
 
+#include "sim/modem/control/SimModemControl.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -11,6 +13,19 @@
 #include <vector>
 
 namespace simmodem::test {
+
+// Each test starts from the modem's defaults and an empty record, and leaves the defaults
+// behind for the next one.
+class FreshModemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        control.ResetConfiguration();
+        control.ClearRecord();
+    }
+    void TearDown() override { control.ResetConfiguration(); }
+
+    Control control;
+};
 
 // A TAPI line application initialised for event notification, shut down at the end.
 class LineApp {
