@@ -13,26 +13,6 @@ namespace {
 
 constexpr char kChannel[] = "e2e_modem";
 
-HWND DebugWindowOf(DWORD processId) {
-    for (HWND hwnd : test::FindDialogWindows("Debug Window")) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == processId) {
-            return hwnd;
-        }
-    }
-    return nullptr;
-}
-
-std::string LogText(HWND debugWindow) {
-    HWND box = GetDlgItem(debugWindow, 1001);
-    const int length = static_cast<int>(SendMessageA(box, WM_GETTEXTLENGTH, 0, 0));
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
 // Occurrences of `line` as a whole line of the log.
 int Count(const std::string& log, const std::string& line) {
     int count = 0;
@@ -53,20 +33,22 @@ TEST(ModemEndToEnd, TheDebugWindowShowsTheLineARemoteRingAndTheRemoteHangUp) {
     ASSERT_TRUE(program.Started());
     ASSERT_TRUE(control.WaitForLive(15000));
     HWND debug = nullptr;
-    ASSERT_TRUE(test::WaitUntil([&] { return (debug = DebugWindowOf(program.ProcessId())); }));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return (debug = test::DialogOfProcess("Debug Window", program.ProcessId())); }));
     auto logShows = [&](const std::string& line, int times) {
-        return test::WaitUntil([&] { return Count(LogText(debug), line) >= times; });
+        return test::WaitUntil([&] { return Count(test::DebugLogText(debug), line) >= times; });
     };
-    ASSERT_TRUE(logShows("From Modem : NORMAL\n\n", 1)) << LogText(debug);
+    ASSERT_TRUE(logShows("From Modem : NORMAL\n\n", 1)) << test::DebugLogText(debug);
 
     control.Ring("5551234");
-    EXPECT_TRUE(logShows("From Modem : RINGING\n\n", 1)) << LogText(debug);
-    EXPECT_TRUE(logShows("From Modem : LINE_CALLINFO\n\n", 1)) << LogText(debug);
+    EXPECT_TRUE(logShows("From Modem : RINGING\n\n", 1)) << test::DebugLogText(debug);
+    EXPECT_TRUE(logShows("From Modem : LINE_CALLINFO\n\n", 1)) << test::DebugLogText(debug);
     EXPECT_TRUE(control.WaitForMessagesTaken(5000));
 
     control.HangUp();
-    EXPECT_TRUE(logShows("From Modem : LINEDISCONNECTMODE_NORMAL\n\n", 1)) << LogText(debug);
-    EXPECT_TRUE(logShows("From Modem : NORMAL\n\n", 2)) << LogText(debug);
+    EXPECT_TRUE(logShows("From Modem : LINEDISCONNECTMODE_NORMAL\n\n", 1))
+        << test::DebugLogText(debug);
+    EXPECT_TRUE(logShows("From Modem : NORMAL\n\n", 2)) << test::DebugLogText(debug);
     // The reset dropped the call and opened a fresh line.
     EXPECT_TRUE(control.WaitForDrop(5000).has_value());
     EXPECT_EQ(control.Record().back().function, "lineSetStatusMessages");

@@ -21,17 +21,6 @@ using Lines = std::vector<std::string>;
 
 constexpr unsigned kWaitMs = 20000;
 
-HWND WindowOfProcess(const char* title, DWORD processId) {
-    for (HWND hwnd : test::FindDialogWindows(title)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == processId) {
-            return hwnd;
-        }
-    }
-    return nullptr;
-}
-
 // Whether `wanted` occurs in `lines` in this order, other lines between allowed.
 bool InOrder(const Lines& lines, const Lines& wanted) {
     size_t next = 0;
@@ -62,8 +51,8 @@ protected:
         ASSERT_TRUE(program->Started());
         ASSERT_TRUE(test::WaitUntil(
             [&] {
-                main = WindowOfProcess("Voxtelo", program->ProcessId());
-                debug = WindowOfProcess("Debug Window", program->ProcessId());
+                main = test::DialogOfProcess("Voxtelo", program->ProcessId());
+                debug = test::DialogOfProcess("Debug Window", program->ProcessId());
                 return main && debug;
             },
             kWaitMs));
@@ -78,18 +67,7 @@ protected:
 
     // The Debug Window's text box, line by line, read across the process boundary.
     Lines Log() const {
-        HWND box = GetDlgItem(debug, IDC_DEBUG_TEXT);
-        DWORD_PTR length = 0;
-        if (!box || !SendMessageTimeoutA(box, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) {
-            return {};
-        }
-        std::string text(length + 1, '\0');
-        DWORD_PTR copied = 0;
-        if (!SendMessageTimeoutA(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                                 SMTO_NORMAL, 5000, &copied)) {
-            return {};
-        }
-        text.resize(copied);
+        const std::string text = test::DebugLogText(debug);
         Lines lines;
         size_t start = 0;
         for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {

@@ -10,24 +10,15 @@
 
 namespace {
 
-HWND WindowOfProcess(const char* title, DWORD processId) {
-    for (HWND hwnd : test::FindDialogWindows(title)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == processId) {
-            return hwnd;
-        }
-    }
-    return nullptr;
-}
-
 class RunningProgram : public ::testing::Test {
 protected:
     void Launch(const std::string& arguments) {
         program = std::make_unique<test::ChildProcess>("voxtelo.exe", arguments);
         ASSERT_TRUE(program->Started());
         ASSERT_TRUE(test::WaitUntil(
-            [&] { return (main = WindowOfProcess("Voxtelo", program->ProcessId())) != nullptr; },
+            [&] {
+                return (main = test::DialogOfProcess("Voxtelo", program->ProcessId())) != nullptr;
+            },
             15000));
     }
 
@@ -46,7 +37,7 @@ TEST_F(RunningProgram, StaysInvisibleUntilThePhoneKeyBringsItForward) {
     Launch("debug");
     // The template is visible; the first paint hides it.
     ASSERT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(main); }));
-    HWND debug = WindowOfProcess("Debug Window", program->ProcessId());
+    HWND debug = test::DialogOfProcess("Debug Window", program->ProcessId());
     ASSERT_NE(debug, nullptr);
     EXPECT_TRUE(test::WaitUntil([&] { return IsWindowVisible(debug) != FALSE; }));
 
@@ -66,7 +57,7 @@ TEST_F(RunningProgram, StaysInvisibleUntilThePhoneKeyBringsItForward) {
 TEST_F(RunningProgram, WithoutTheSwitchTheDebugWindowExistsHidden) {
     Launch("");
     ASSERT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(main); }));
-    HWND debug = WindowOfProcess("Debug Window", program->ProcessId());
+    HWND debug = test::DialogOfProcess("Debug Window", program->ProcessId());
     ASSERT_NE(debug, nullptr);
     EXPECT_FALSE(IsWindowVisible(debug));
 }

@@ -107,6 +107,33 @@ void DialogWatcher::Watch() {
     }
 }
 
+HWND DialogOfProcess(const char* title, DWORD processId) {
+    for (HWND hwnd : FindDialogWindows(title)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == processId) {
+            return hwnd;
+        }
+    }
+    return nullptr;
+}
+
+std::string DebugLogText(HWND debugWindow) {
+    HWND box = GetDlgItem(debugWindow, 1001);
+    DWORD_PTR length = 0;
+    if (!box || !SendMessageTimeoutA(box, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) {
+        return std::string();
+    }
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_NORMAL, 5000, &copied)) {
+        return std::string();
+    }
+    text.resize(copied);
+    return text;
+}
+
 MessageBoxWatcher::MessageBoxWatcher(int button) : DialogWatcher(nullptr, {}, button, true) {}
 
 std::vector<std::string> MessageBoxWatcher::Texts() const {

@@ -30,6 +30,13 @@ std::wstring WindowTextW(HWND hwnd);
 // Every top-level dialog window (class "#32770") with this title, in z-order.
 std::vector<HWND> FindDialogWindows(const char* title);
 
+// The first such window that belongs to the process, or null.
+HWND DialogOfProcess(const char* title, DWORD processId);
+
+// The whole text of a Debug Window's box (control 1001), read across processes with a
+// bounded wait; "" when it cannot be read.
+std::string DebugLogText(HWND debugWindow);
+
 // A dialog window that a DialogWatcher met: its owner and the UTF-16 texts of its controls.
 struct SeenDialog {
     HWND hwnd = nullptr;
