@@ -18,15 +18,15 @@ LONG ModemEngine::LineGetDevCaps(HLINEAPP app, DWORD device, DWORD version, DWOR
     const DWORD fixed = LineDevCapsFixedSize(version);
     return GetDevCaps(
         kLineSide, app, device, version, extVersion, caps, fixed, [&](Fields& fields) {
-            const LineDeviceSpec& spec = settings_.lines[device];
-            const bool voice = (spec.mediaModes & LINEMEDIAMODE_AUTOMATEDVOICE) != 0;
+            const LineDeviceSetting& configured = settings_.lines[device];
+            const bool voice = (configured.mediaModes & LINEMEDIAMODE_AUTOMATEDVOICE) != 0;
             caps->dwPermanentLineID = 0x1000 + device;
             caps->dwStringFormat = STRINGFORMAT_ASCII;
             caps->dwAddressModes = LINEADDRESSMODE_ADDRESSID;
             caps->dwNumAddresses = 1;
             caps->dwBearerModes = LINEBEARERMODE_VOICE | LINEBEARERMODE_PASSTHROUGH;
             caps->dwMaxRate = 57600;
-            caps->dwMediaModes = spec.mediaModes;
+            caps->dwMediaModes = configured.mediaModes;
             caps->dwGenerateDigitModes = voice ? LINEDIGITMODE_DTMF : 0;
             caps->dwMonitorDigitModes = voice ? LINEDIGITMODE_DTMF | LINEDIGITMODE_DTMFEND : 0;
             caps->dwDevCapFlags = LINEDEVCAPFLAGS_DIALBILLING | LINEDEVCAPFLAGS_DIALQUIET |
@@ -45,7 +45,7 @@ LONG ModemEngine::LineGetDevCaps(HLINEAPP app, DWORD device, DWORD version, DWOR
             VariablePart part(caps, fixed);
             part.AddString(&caps->dwProviderInfoSize, &caps->dwProviderInfoOffset,
                            settings_.provider);
-            part.AddString(&caps->dwLineNameSize, &caps->dwLineNameOffset, spec.name);
+            part.AddString(&caps->dwLineNameSize, &caps->dwLineNameOffset, configured.name);
             // A list of zero-terminated names closed by one more zero.
             if (voice) {
                 part.Add(&caps->dwDeviceClassesSize, &caps->dwDeviceClassesOffset, kVoiceClasses,
@@ -56,7 +56,7 @@ LONG ModemEngine::LineGetDevCaps(HLINEAPP app, DWORD device, DWORD version, DWOR
             }
             part.Finish();
             fields.emplace_back("needed", std::to_string(caps->dwNeededSize));
-            fields.emplace_back("mediaModes", Hex(spec.mediaModes));
+            fields.emplace_back("mediaModes", Hex(configured.mediaModes));
         });
 }
 

@@ -40,22 +40,22 @@ constexpr uint32_t kVoiceModes =
 constexpr uint32_t kMaxPadding = 65536;
 constexpr size_t kMaxDevices = 16;
 
-std::string ParseLineDevice(const std::string& word, size_t index, LineDeviceSpec* spec) {
+std::string ParseLineDevice(const std::string& word, size_t index, LineDeviceSetting* configured) {
     const size_t colon = word.find(':');
     const std::string kind = word.substr(0, colon);
     std::string name = colon == std::string::npos ? "" : word.substr(colon + 1);
     if (kind == "data") {
-        spec->mediaModes = kDataModes;
+        configured->mediaModes = kDataModes;
         if (name.empty()) {
             name = "Simulated Data Modem";
         }
     } else if (kind == "voice") {
-        spec->mediaModes = kVoiceModes;
+        configured->mediaModes = kVoiceModes;
         if (name.empty()) {
             name = "Simulated Voice Modem";
         }
     } else if (auto modes = ParseNumber(kind)) {
-        spec->mediaModes = *modes;
+        configured->mediaModes = *modes;
         if (name.empty()) {
             name = "Simulated Modem " + std::to_string(index);
         }
@@ -64,7 +64,7 @@ std::string ParseLineDevice(const std::string& word, size_t index, LineDeviceSpe
                "not '" +
                word + "'";
     }
-    spec->name = name;
+    configured->name = name;
     return "";
 }
 
@@ -76,18 +76,18 @@ std::string ApplyWords(Settings& s, const std::vector<std::string>& w) {
         return "";
     }
     if (key == "lines" && n >= 2) {
-        std::vector<LineDeviceSpec> lines;
+        std::vector<LineDeviceSetting> lines;
         if (!(n == 2 && w[1] == "none")) {
             if (n - 1 > kMaxDevices) {
                 return "at most 16 line devices";
             }
             for (size_t i = 1; i < n; ++i) {
-                LineDeviceSpec spec;
-                std::string error = ParseLineDevice(w[i], i - 1, &spec);
+                LineDeviceSetting configured;
+                std::string error = ParseLineDevice(w[i], i - 1, &configured);
                 if (!error.empty()) {
                     return error;
                 }
-                lines.push_back(spec);
+                lines.push_back(configured);
             }
         }
         s.lines = lines;

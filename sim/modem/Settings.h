@@ -42,7 +42,7 @@ std::optional<Function> FunctionByName(const std::string& name);
 // The ones that answer later with LINE_REPLY / PHONE_REPLY.
 bool IsAsynchronous(Function function);
 
-struct LineDeviceSpec {
+struct LineDeviceSetting {
     uint32_t mediaModes;
     std::string name;
 };
@@ -58,7 +58,7 @@ struct Failure {
 enum class HookSwitchResult { RequestId, Zero };
 
 struct Settings {
-    std::vector<LineDeviceSpec> lines;
+    std::vector<LineDeviceSetting> lines;
     std::vector<std::string> phones;  // names of the phone devices
     std::string provider = "Unimodem (Voxtelo simulated voice modem)";
     uint32_t highestApiVersion = 0x00020000;
