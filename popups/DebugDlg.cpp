@@ -1,9 +1,9 @@
 #include "popups/DebugDlg.h"
 
-#include <cstring>
 #include <string>
 
 #include "app/Messages.h"
+#include "framework/CopyData.h"
 #include "res/resource.h"
 
 CDebugDlg::CDebugDlg() : Dialog(IDD_DEBUG) {}
@@ -34,11 +34,7 @@ LRESULT CDebugDlg::OnDebugText(const COPYDATASTRUCT* record) {
         return 1;
     }
     // The text up to cbData bytes or its terminating zero, whichever comes first.
-    const char* data = static_cast<const char*>(record->lpData);
-    const void* zero = std::memchr(data, '\0', record->cbData);
-    const size_t length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - data)
-                               : static_cast<size_t>(record->cbData);
-    std::string line(data, length);
+    std::string line(fw::CopyDataText(record));
     line += '\n';
 
     MoveCaretToEnd();

@@ -2,10 +2,10 @@
 // waits, and the poll thread.
 #include "skype/SkypeApi.h"
 
-#include <cstring>
 #include <vector>
 
 #include "app/Messages.h"
+#include "framework/CopyData.h"
 #include "framework/MessageBox.h"
 #include "framework/WindowServices.h"
 
@@ -62,7 +62,9 @@ SkypeApi::~SkypeApi() {
     SetEvent(stopEvent_.Get());
     // The poll thread may be inside a send to the client, or broadcasting to this very
     // thread's windows: keep answering sent messages until it has ended.
-    WaitLettingSentMessagesIn(pollEnded_.Get(), INFINITE);
+    if (pollEnded_) {
+        WaitLettingSentMessagesIn(pollEnded_.Get(), INFINITE);
+    }
     pollThread_.join();
 }
 
@@ -95,13 +97,7 @@ LRESULT SkypeApi::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
         DropLink();
         return 0;
     }
-    const char* bytes = static_cast<const char*>(data->lpData);
-    std::string text;
-    if (bytes) {
-        const void* zero = std::memchr(bytes, '\0', data->cbData);
-        text.assign(bytes, zero ? static_cast<const char*>(zero) - bytes : data->cbData);
-    }
-    session_.ParseNotification(text);
+    session_.ParseNotification(std::string(fw::CopyDataText(data)));
     return 1;
 }
 

@@ -1,10 +1,9 @@
 #include "tests/support/BackendHost.h"
 
-#include <cstring>
-
 #include "app/Messages.h"
-#include "res/resource.h"
+#include "framework/CopyData.h"
 #include "framework/WindowServices.h"
+#include "res/resource.h"
 #include "tests/support/GuiTest.h"
 
 namespace test {
@@ -52,11 +51,7 @@ std::optional<LRESULT> BackendHost::OnMessage(UINT message, WPARAM wParam, LPARA
     }
     if (message == WM_COPYDATA) {
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        const char* bytes = static_cast<const char*>(data->lpData);
-        const void* zero = bytes ? std::memchr(bytes, '\0', data->cbData) : nullptr;
-        copyDataTexts.emplace_back(
-            bytes ? std::string(bytes, zero ? static_cast<const char*>(zero) - bytes : data->cbData)
-                  : std::string());
+        copyDataTexts.emplace_back(fw::CopyDataText(data));
         return copyData ? copyData(reinterpret_cast<HWND>(wParam), data) : 0;
     }
     return Dialog::OnMessage(message, wParam, lParam);
@@ -66,9 +61,7 @@ LogCapture::LogCapture() : Dialog(IDD_DEBUG) {}
 
 std::optional<LRESULT> LogCapture::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == msg::UM_DEBUG_TEXT) {
-        const auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        const char* text = static_cast<const char*>(record->lpData);
-        lines.emplace_back(text, strnlen(text, record->cbData));
+        lines.emplace_back(fw::CopyDataText(reinterpret_cast<const COPYDATASTRUCT*>(lParam)));
         return 1;
     }
     return Dialog::OnMessage(message, wParam, lParam);
