@@ -5,11 +5,12 @@
 #include <utility>
 
 #include "app/AboutDlg.h"
-#include "app/DebugLog.h"
 #include "app/CommandLine.h"
+#include "app/DebugLog.h"
 #include "app/ExecutableDirectory.h"
 #include "app/LedDevice.h"
 #include "app/Messages.h"
+#include "framework/CopyData.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "modem/ModemPhone.h"
@@ -67,19 +68,13 @@ void CVoxteloDlg::AddAboutEntry() {
 void CVoxteloDlg::SetUpMembers() {
     debugDlg_ = fw::Dialog::CreateSelfOwned(std::make_unique<CDebugDlg>(), Handle());
 
-    selfHandle_ = Handle();
     dialogState_ = CallState::INIT;
     activeCarrier_ = Carrier::None;
 
     ledAvailable_ = LedDevice::Open();
 
     debugEnabled_ = false;
-    listBusy_ = false;
-    dialString_.clear();
-    keypadHidden_ = true;
-
     SetWindowTextA(Handle(), kTitle);
-    ringDevice_ = 0;
     ringPath_ = PathBesideThisProgram("\\RING.WAV");
     startHidden_ = true;
     LedDevice::DetectWow64();
@@ -202,13 +197,9 @@ LRESULT CVoxteloDlg::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
     if (!data) {
         return 0;
     }
-    const char* bytes = static_cast<const char*>(data->lpData);
-    if (bytes) {
-        const size_t length = strnlen(bytes, data->cbData);
-        const std::string_view text(bytes, length);
-        if (text != "PONG") {
-            SendDebugText(text);
-        }
+    const std::string_view text = fw::CopyDataText(data);
+    if (text != "PONG") {
+        SendDebugText(text);
     }
     return skype_ ? skype_->OnCopyData(sender, data) : 0;
 }

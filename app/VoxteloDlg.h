@@ -66,7 +66,6 @@ private:
     HICON icon_ = nullptr;  // a shared resource icon: the system frees it
     std::vector<std::string> arguments_;
 
-    HWND selfHandle_ = nullptr;  // the window the back-ends post to
     Carrier activeCarrier_ = Carrier::None;
     CallState dialogState_ = CallState::INIT;
     bool startHidden_ = true;
@@ -74,10 +73,6 @@ private:
     bool ledAvailable_ = false;
     bool hasFocus_ = false;
     std::string ringPath_;
-    unsigned ringDevice_ = 0;
-    bool listBusy_ = false;
-    bool keypadHidden_ = true;
-    std::string dialString_;
 
     CDebugDlg* debugDlg_ = nullptr;  // ends itself with its window
     std::unique_ptr<SkypeApi> skype_;
