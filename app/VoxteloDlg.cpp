@@ -1,18 +1,14 @@
 // The main window's life: construction, the start-up sequence, the message map, the system
-// menu, power notices and closing.
+// menu, power notices and closing. Calls and painting have files of their own.
 #include "app/VoxteloDlg.h"
 
 #include <utility>
 
 #include "app/AboutDlg.h"
 #include "app/CommandLine.h"
-#include "app/DebugLog.h"
-#include "app/ExecutableDirectory.h"
+#include "core/ExecutableDirectory.h"
 #include "app/LedDevice.h"
-#include "app/Messages.h"
-#include "framework/CopyData.h"
-#include "framework/Handles.h"
-#include "framework/MessageBox.h"
+#include "core/Messages.h"
 #include "modem/ModemPhone.h"
 #include "popups/DebugDlg.h"
 #include "res/resource.h"
@@ -142,70 +138,6 @@ std::optional<LRESULT> CVoxteloDlg::OnSysCommand(WPARAM id, LPARAM) {
 void CVoxteloDlg::OpenAboutBox() {
     CAboutDlg about;
     about.RunModal(Handle());
-}
-
-void CVoxteloDlg::OnPaint() {
-    { fw::PaintScope validate(Handle()); }
-    if (debugDlg_) {
-        if (debugEnabled_ && !debugDlg_->IsVisible()) {
-            debugDlg_->Show(SW_SHOWNA);
-        } else if (!debugEnabled_ && debugDlg_->IsVisible()) {
-            debugDlg_->Hide();
-        }
-    }
-    if (startHidden_) {
-        Hide();
-    }
-}
-
-void CVoxteloDlg::OnFocusChange(bool focused) {
-    hasFocus_ = focused;
-    PostMessageA(Handle(), msg::UM_REPAINT, 0, 0);
-}
-
-LRESULT CVoxteloDlg::OnPhoneKey() {
-    if (!IsCallUp(dialogState_)) {
-        Show(SW_SHOWNORMAL);
-        startHidden_ = false;
-    }
-    return 0;
-}
-
-// Every event reaches its handler here, on the GUI thread, in posting order.
-LRESULT CVoxteloDlg::OnInternal(WPARAM recipient, LPARAM code) {
-    switch (recipient) {
-        case msg::RECIPIENT_WINDOW:
-            // The window's own reactions to the back-ends' events arrive with call control.
-            return 1;
-        case msg::RECIPIENT_SKYPE:
-            if (skype_) {
-                skype_->OnInternalCommand(static_cast<int>(code));
-            }
-            return 1;
-        case msg::RECIPIENT_MODEM:
-            if (modem_) {
-                modem_->OnEvent(static_cast<int>(code));
-            }
-            return 1;
-    }
-    fw::ShowMessageBox(Handle(), "#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VoxteloDlg");
-    return 1;
-}
-
-// Every text from the Skype client is logged as it came, but the keep-alive answer.
-LRESULT CVoxteloDlg::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
-    if (!data) {
-        return 0;
-    }
-    const std::string_view text = fw::CopyDataText(data);
-    if (text != "PONG") {
-        SendDebugText(text);
-    }
-    return skype_ ? skype_->OnCopyData(sender, data) : 0;
-}
-
-LRESULT CVoxteloDlg::OnSkypeAttach(WPARAM skypeWindow, LPARAM status) {
-    return skype_ ? skype_->OnAttach(skypeWindow, status) : 1;
 }
 
 LRESULT CVoxteloDlg::OnPowerBroadcast(WPARAM event) {

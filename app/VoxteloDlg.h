@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CallState.h"
+#include "core/CallState.h"
 #include "framework/Dialog.h"
 #include "framework/GdiplusSession.h"
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/ExecutableDirectory.h"
+#include "core/ExecutableDirectory.h"
 #include "bench/WineBench.h"
 #include "modem/ContactList.h"
 #include "modem/ModemPhone.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "tests/skype/SkypeLinkRig.h"
 
 namespace {

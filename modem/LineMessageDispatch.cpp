@@ -1,7 +1,7 @@
 // The line-message dispatch: the message table, the call-state table and their follow-ups.
 #include "modem/LineMessageDispatch.h"
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "modem/ModemEventTables.h"
 #include "modem/TapiConstants.h"
 

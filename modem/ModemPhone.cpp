@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "app/DebugLog.h"
-#include "app/ExecutableDirectory.h"
-#include "app/Messages.h"
+#include "core/DebugLog.h"
+#include "core/ExecutableDirectory.h"
+#include "core/Messages.h"
 #include "framework/Text.h"
 #include "modem/TapiDevice.h"
 #include "modem/TapiErrorNames.h"

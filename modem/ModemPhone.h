@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/CallState.h"
+#include "core/CallState.h"
 #include "modem/ContactList.h"
 #include "phonebook/BookmarkStore.h"
 

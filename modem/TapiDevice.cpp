@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "app/MainWindowLookup.h"
-#include "app/Messages.h"
+#include "core/MainWindowLookup.h"
+#include "core/Messages.h"
 #include "modem/CallerIdExtraction.h"
 
 namespace {

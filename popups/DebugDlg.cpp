@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "framework/CopyData.h"
 #include "res/resource.h"
 

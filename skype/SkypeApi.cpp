@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "framework/CopyData.h"
 #include "framework/MessageBox.h"
 #include "framework/WindowServices.h"

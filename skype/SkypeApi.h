@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "app/CallState.h"
+#include "core/CallState.h"
 #include "framework/Handles.h"
 #include "skype/SkypeHost.h"
 #include "skype/SkypeSession.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "skype/SplitWords.h"
 #include "skype/Utf8Names.h"
 

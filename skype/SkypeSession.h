@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CallState.h"
+#include "core/CallState.h"
 #include "skype/SkypeContactList.h"
 #include "skype/SkypeHost.h"
 

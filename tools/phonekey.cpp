@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "framework/WindowServices.h"
 
 int main(int argc, char** argv) {

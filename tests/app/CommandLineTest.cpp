@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ExecutableDirectory.h"
+#include "core/ExecutableDirectory.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "framework/Controls.h"
 #include "modem/ModemPhone.h"
 #include "skype/SkypeApi.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "res/resource.h"
 #include "sim/skype/SimProcess.h"
 #include "tests/support/GuiTest.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "framework/WindowServices.h"
 #include "tests/support/GuiTest.h"
 

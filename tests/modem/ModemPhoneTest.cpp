@@ -5,7 +5,7 @@
 #include <fstream>
 #include <memory>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "tests/modem/ModemTestSupport.h"
 
 namespace {

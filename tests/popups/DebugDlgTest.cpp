@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/DebugLog.h"
-#include "app/Messages.h"
+#include "core/DebugLog.h"
+#include "core/Messages.h"
 #include "framework/WindowServices.h"
 #include "framework/Controls.h"
 #include "res/resource.h"

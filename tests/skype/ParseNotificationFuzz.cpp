@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "framework/InvalidArgumentError.h"
 #include "skype/SkypeHost.h"
 #include "skype/SkypeSession.h"

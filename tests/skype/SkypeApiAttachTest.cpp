@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "tests/skype/SkypeLinkTest.h"
 
 namespace test {

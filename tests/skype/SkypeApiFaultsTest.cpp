@@ -7,7 +7,7 @@
 #include <functional>
 #include <thread>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "framework/Handles.h"
 #include "tests/skype/SkypeLinkTest.h"
 

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "tests/support/GuiTest.h"
 
 namespace test {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "skype/SkypeSession.h"
 #include "tests/skype/FakeSkypeHost.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/BackendHost.h"
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "framework/CopyData.h"
 #include "framework/WindowServices.h"
 #include "res/resource.h"

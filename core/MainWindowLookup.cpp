@@ -1,4 +1,4 @@
-#include "app/MainWindowLookup.h"
+#include "core/MainWindowLookup.h"
 
 #include "framework/WindowServices.h"
 

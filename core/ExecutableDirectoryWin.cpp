@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/ExecutableDirectory.h"
+#include "core/ExecutableDirectory.h"
 
 std::string PathBesideThisProgram(const std::string& fileName) {
     // MAX_PATH first; a longer installation path grows the buffer instead of being cut off.

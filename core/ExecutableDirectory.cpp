@@ -1,4 +1,4 @@
-#include "app/ExecutableDirectory.h"
+#include "core/ExecutableDirectory.h"
 
 std::string PathBesideExecutable(const std::string& exePath, const std::string& fileName) {
     const size_t slash = exePath.rfind('\\');

@@ -1,4 +1,4 @@
-#include "app/DebugLog.h"
+#include "core/DebugLog.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <array>
 #include <cstring>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 #include "framework/WindowServices.h"
 
 void SendDebugText(std::string_view text) {
