@@ -33,10 +33,13 @@ void RingSound::Play(const std::string& path, bool rewind) {
     }
 }
 
+// Closing a device that still plays waits for its player to stop (about 150 ms under Wine);
+// after a pause the close is immediate, and the program's close stays quick mid-ring.
 void RingSound::Close() {
     if (device_ != 0) {
-        MCI_GENERIC_PARMS close{};
-        mciSendCommandA(device_, MCI_CLOSE, 0, reinterpret_cast<DWORD_PTR>(&close));
+        MCI_GENERIC_PARMS parms{};
+        mciSendCommandA(device_, MCI_PAUSE, 0, reinterpret_cast<DWORD_PTR>(&parms));
+        mciSendCommandA(device_, MCI_CLOSE, 0, reinterpret_cast<DWORD_PTR>(&parms));
         device_ = 0;
     }
 }

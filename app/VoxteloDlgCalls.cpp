@@ -118,7 +118,11 @@ void CVoxteloDlg::SyncCarrier() {
 
 void CVoxteloDlg::OnSkypeStateChanged() {
     const CallState skype = SkypeState();
-    if (IsSecondCall(skype)) {
+    // Every event re-reads the state, so two events handled after one change (or a client
+    // repeating a call's status) both show the call the window already follows: that is no
+    // second call, and must not hang it up.
+    const bool followed = activeCarrier_ == Carrier::Skype && skype == dialogState_;
+    if (IsSecondCall(skype) && !followed) {
         // A second call while one is up is ended at once.
         PostToSkype(msg::EV_SKYPE_HANGUP);
         return;

@@ -164,6 +164,20 @@ protected:
         ASSERT_TRUE(WaitForState(CallState::ANSWERING));
     }
 
+    // The id of the newest call the client reported with this status.
+    std::string LastCallReported(const std::string& status) {
+        std::string id;
+        for (const skypesim::RecordEntry& entry : skype->Control().Record()) {
+            const std::string suffix = " STATUS " + status;
+            if (entry.kind == skypesim::RecordKind::Out && entry.text.rfind("CALL ", 0) == 0 &&
+                entry.text.size() > suffix.size() &&
+                entry.text.compare(entry.text.size() - suffix.size(), suffix.size(), suffix) == 0) {
+                id = entry.text.substr(5, entry.text.size() - 5 - suffix.size());
+            }
+        }
+        return id;
+    }
+
     std::string DebugText() const {
         fw::MultiLineEdit box;
         box.Attach(dialog->DebugWindow()->Handle(), IDC_DEBUG_TEXT);
@@ -256,6 +270,29 @@ TEST_F(CallControl, ASecondCallOnTheOtherCarrierEndsIfSkypeAndRingsBesideIfModem
     EXPECT_EQ(dialog->ActiveCarrier(), Carrier::Modem);
     modem.HangUp();
     ASSERT_TRUE(WaitForState(CallState::NORMAL));
+
+    // A Skype call whose status the client repeats (or whose state the window reads twice)
+    // is the call the window follows, not a second one: incoming, then outgoing.
+    for (const char* status : {"RINGING", "ROUTING"}) {
+        if (std::string(status) == "RINGING") {
+            SkypeRings();
+        } else {
+            dialog->SetDialString("+5550000");
+            dialog->OnCallStart();
+            ASSERT_TRUE(WaitForState(CallState::DIALING));
+            callId = LastCallReported("ROUTING");
+        }
+        const std::string query = "GET CALL " + callId + " PARTNER_HANDLE";
+        const size_t queries = skype->Control().CountReceived(query);
+        skype->Control().Command("send CALL " + callId + " STATUS " + status);
+        ASSERT_TRUE(skype->Control().WaitForReceived(query, queries + 1, kWaitMs)) << status;
+        test::PumpPending();
+        EXPECT_EQ(skype->Control().CountReceived("SET CALL " + callId + " STATUS FINISHED"), 0u)
+            << status;
+        EXPECT_TRUE(IsCallUp(dialog->DialogState())) << status;
+        skype->Control().Command("end FINISHED " + callId);
+        ASSERT_TRUE(WaitForState(CallState::NORMAL));
+    }
 
     // An incoming modem call while a Skype call is up rings and shows its caller, but the
     // window stays with the Skype call. A click on the notice refuses the modem call, whose
