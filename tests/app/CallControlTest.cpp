@@ -261,6 +261,27 @@ TEST_F(CallControl, ASecondCallOnTheOtherCarrierEndsIfSkypeAndRingsBesideIfModem
     Start();
     BringSkypeOnline();
 
+    // An incoming modem call while a Skype call is up rings and shows its caller, but the
+    // window stays with the Skype call. A click on the notice refuses the modem call, whose
+    // change back to NORMAL returns the window to NORMAL with the modem active.
+    SkypeCallUp();
+    modem.Ring("5551234");
+    ASSERT_TRUE(Wait([&] { return NoticeUp() && !dialog->CallerNumber().empty(); }));
+    EXPECT_NE(dialog->RingDevice(), 0u);
+    EXPECT_EQ(dialog->Notifier()->Text(), "5551234\nAlice\n");
+    // No modem state was followed before, yet the notice has a picture to show.
+    EXPECT_TRUE(dialog->Notifier()->HasPicture());
+    EXPECT_EQ(dialog->DialogState(), CallState::ANSWERING);
+    EXPECT_EQ(dialog->ActiveCarrier(), Carrier::Skype);
+
+    const uint64_t mark = modem.LastSeq();
+    ClickNotice();
+    EXPECT_TRUE(ModemDid("lineShutdown", mark));  // the modem call is reset
+    EXPECT_TRUE(WaitForState(CallState::NORMAL));
+    EXPECT_EQ(dialog->ActiveCarrier(), Carrier::Modem);
+    EXPECT_FALSE(NoticeUp());
+    EXPECT_TRUE(Wait([&] { return dialog->IsVisible(); }));
+
     // An incoming Skype call while a modem call is up is refused at once.
     ModemCallUp();
     const std::string refusedId = std::to_string(skype->Control().CallIn("bob"));
@@ -293,25 +314,6 @@ TEST_F(CallControl, ASecondCallOnTheOtherCarrierEndsIfSkypeAndRingsBesideIfModem
         skype->Control().Command("end FINISHED " + callId);
         ASSERT_TRUE(WaitForState(CallState::NORMAL));
     }
-
-    // An incoming modem call while a Skype call is up rings and shows its caller, but the
-    // window stays with the Skype call. A click on the notice refuses the modem call, whose
-    // change back to NORMAL returns the window to NORMAL with the modem active.
-    SkypeCallUp();
-    modem.Ring("5551234");
-    ASSERT_TRUE(Wait([&] { return NoticeUp() && !dialog->CallerNumber().empty(); }));
-    EXPECT_NE(dialog->RingDevice(), 0u);
-    EXPECT_EQ(dialog->Notifier()->Text(), "5551234\nAlice\n");
-    EXPECT_EQ(dialog->DialogState(), CallState::ANSWERING);
-    EXPECT_EQ(dialog->ActiveCarrier(), Carrier::Skype);
-
-    const uint64_t mark = modem.LastSeq();
-    ClickNotice();
-    EXPECT_TRUE(ModemDid("lineShutdown", mark));  // the modem call is reset
-    EXPECT_TRUE(WaitForState(CallState::NORMAL));
-    EXPECT_EQ(dialog->ActiveCarrier(), Carrier::Modem);
-    EXPECT_FALSE(NoticeUp());
-    EXPECT_TRUE(Wait([&] { return dialog->IsVisible(); }));
 }
 
 TEST_F(CallControl, ThePhoneKeyAndTheNoticeAnswerWhileRingingAndHangUpDuringACall) {
