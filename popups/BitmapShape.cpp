@@ -54,7 +54,9 @@ std::optional<shape::RegionBlock> BuildShapeBlock(HBITMAP picture, COLORREF key,
     const size_t stride = ((size_t(std::abs(format.biWidth)) * format.biBitCount + 31) / 32) * 4;
     const size_t bytes = std::max<size_t>(format.biSizeImage, stride * size_t(height));
     std::vector<uint8_t> bits(bytes + 4, 0);
-    if (format.biBitCount == 8) {
+    // Every format of 8 bits or fewer gets a colour table with the pixels: room for it,
+    // or the read would write past the block.
+    if (format.biBitCount <= 8) {
         std::vector<uint8_t> withPalette(kInfoWithPalette, 0);
         std::memcpy(withPalette.data(), info.data(), sizeof(BITMAPINFOHEADER) + sizeof(DWORD));
         info.swap(withPalette);

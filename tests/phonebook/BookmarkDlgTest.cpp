@@ -139,6 +139,27 @@ protected:
     int reloads_ = 0;
 };
 
+TEST_F(PhoneBookDialog, IsItsPictureWithTheMagentaCornersCutAway) {
+    RECT window{};
+    GetWindowRect(dialog_->Handle(), &window);
+    EXPECT_EQ(window.right - window.left, 360);
+    EXPECT_EQ(window.bottom - window.top, 200);
+    fw::RegionHandle region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(dialog_->Handle(), region.Get()), ERROR);
+    const struct {
+        POINT point;
+        bool inside;
+    } points[] = {
+        {{0, 0}, false},     {{5, 0}, false},     {{0, 5}, false},    {{6, 0}, true},
+        {{359, 0}, false},   {{353, 0}, true},    {{0, 199}, false},  {{359, 199}, false},
+        {{358, 198}, false}, {{359, 193}, false}, {{359, 192}, true}, {{180, 100}, true},
+    };
+    for (const auto& p : points) {
+        EXPECT_EQ(PtInRegion(region.Get(), p.point.x, p.point.y) != FALSE, p.inside)
+            << p.point.x << "," << p.point.y;
+    }
+}
+
 TEST_F(PhoneBookDialog, CreatesEditsAndDeletesEntries) {
     EXPECT_EQ(ListItems(), (Texts{"Alice", "Bob"}));
     EXPECT_EQ(Selected(), "Alice");
