@@ -24,16 +24,15 @@ artwork_png(IDB_BOY1 person.svg)
 artwork_png(IDB_GIRL1 person-alt.svg)
 
 # The keypad: the right column is a pixel wider.
-foreach(key 1:54: 2:54:ABC 3:55:DEF 4:54:GHI 5:54:JKL 6:55:MNO 7:54:PQRS 8:54:TUV 9:55:WXYZ
-            0:54:)
-    string(REPLACE ":" ";" key "${key}")
-    list(GET key 0 digit)
-    list(GET key 1 width)
-    list(GET key 2 letters)
-    artwork_png(IDB_${digit} key.svg.in WIDTH=${width} LABEL=${digit} HINT=${letters} ARROW=none)
+foreach(digit 0 1 2 3 4 5 6 7 8 9)
+    set(width 54)
+    if(digit MATCHES "[369]")
+        set(width 55)
+    endif()
+    artwork_png(IDB_${digit} key.svg.in WIDTH=${width} LABEL=${digit} ARROW=none)
 endforeach()
-artwork_png(IDB_CLR key.svg.in WIDTH=54 LABEL=CLR HINT= ARROW=none)
-artwork_png(IDB_BACK key.svg.in WIDTH=55 LABEL= HINT= ARROW=inline)
+artwork_png(IDB_CLR key.svg.in WIDTH=54 LABEL=CLR ARROW=none)
+artwork_png(IDB_BACK key.svg.in WIDTH=55 LABEL= ARROW=inline)
 
 # The call notice.
 artwork_bitmap(IDB_NOTICE_CALL notice.svg.in TONE=calm TITLE=Call WAVES=none)
