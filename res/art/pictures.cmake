@@ -4,24 +4,27 @@
 # The phone window's skin: "PNG" resources with per-pixel alpha.
 artwork_png(IDB_BACKGROUND_TOP frame.svg)
 artwork_png(IDB_BACKGROUND_BASE base.svg)
-artwork_png(IDB_SKYPE carrier-skype.svg)
-artwork_png(IDB_MODEM carrier-modem.svg)
-artwork_png(IDB_CALLSTART call-start.svg)
-artwork_png(IDB_CALLEND call-end.svg)
+artwork_png(IDB_SKYPE carrier-key.svg.in WIDTH=107 FACE_WIDTH=105 CENTRE=53.5 ROUND=0
+    LABEL=Skype)
+artwork_png(IDB_MODEM carrier-key.svg.in WIDTH=106 FACE_WIDTH=104 CENTRE=53 ROUND=-14
+    LABEL=Modem)
+artwork_png(IDB_CALLSTART call-key.svg.in TONE=go TURN=225)
+artwork_png(IDB_CALLEND call-key.svg.in TONE=stop TURN=0)
 artwork_png(IDB_CLOSE close.svg)
 artwork_png(IDB_MINIMIZE minimize.svg)
-artwork_png(IDB_BOOKMARK book-key.svg)
-artwork_png(IDB_KEYPAD keypad-key.svg)
+artwork_png(IDB_BOOKMARK tool-key.svg.in GLYPH=book INK=tool-ink-line "PLACE=translate(2.5,3)")
+artwork_png(IDB_KEYPAD tool-key.svg.in GLYPH=keypad INK=tool-ink
+    "PLACE=translate(4.5,4.5) scale(0.85)")
 artwork_png(IDB_KEYPAD_LCD lcd.svg)
 artwork_png(IDB_KEYPAD_BACKGROUND keypad.svg)
-artwork_png(IDB_UP up.svg)
-artwork_png(IDB_DOWN down.svg)
+artwork_png(IDB_UP scroll-key.svg.in HEIGHT=26 MIDDLE=13 GLYPH=chevron-up)
+artwork_png(IDB_DOWN scroll-key.svg.in HEIGHT=25 MIDDLE=12.5 GLYPH=chevron-down)
 artwork_png(IDB_POPUP popup.svg)
-artwork_png(IDB_HOME home.svg)
-artwork_png(IDB_OFFICE office.svg)
-artwork_png(IDB_MOBILE mobile.svg)
-artwork_png(IDB_BOY1 person.svg)
-artwork_png(IDB_GIRL1 person-alt.svg)
+artwork_png(IDB_HOME badge.svg.in GLYPH=home)
+artwork_png(IDB_OFFICE badge.svg.in GLYPH=office)
+artwork_png(IDB_MOBILE badge.svg.in GLYPH=mobile)
+artwork_png(IDB_BOY1 figure.svg.in GLYPH=person)
+artwork_png(IDB_GIRL1 figure.svg.in GLYPH=person-alt)
 
 # The keypad: the right column is a pixel wider.
 foreach(digit 0 1 2 3 4 5 6 7 8 9)
@@ -36,7 +39,7 @@ artwork_png(IDB_BACK key.svg.in WIDTH=55 LABEL= ARROW=inline)
 
 # The call notice.
 artwork_bitmap(IDB_NOTICE_CALL notice.svg.in TONE=calm TITLE=Call WAVES=none)
-artwork_bitmap(IDB_NOTICE_INCOMING notice.svg.in TONE=warm TITLE=Incoming\ call WAVES=inline)
+artwork_bitmap(IDB_NOTICE_INCOMING notice.svg.in TONE=warm "TITLE=Incoming call" WAVES=inline)
 
 # The phone-book editor: its background, and each button up and pressed.
 artwork_bitmap(IDB_BOOK_BACKGROUND book-background.svg)
