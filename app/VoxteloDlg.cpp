@@ -11,6 +11,7 @@
 #include "app/LedDevice.h"
 #include "core/Messages.h"
 #include "modem/ModemPhone.h"
+#include "phonebook/BookmarkDlg.h"
 #include "popups/DebugDlg.h"
 #include "popups/TaskbarNotifier.h"
 #include "res/resource.h"
@@ -62,6 +63,10 @@ void CVoxteloDlg::AddAboutEntry() {
 
 void CVoxteloDlg::SetUpMembers() {
     debugDlg_ = fw::Dialog::CreateSelfOwned(std::make_unique<CDebugDlg>(), Handle());
+    bookmarkDlg_ = fw::Dialog::CreateSelfOwned(std::make_unique<CBookmarkDlg>(), Handle());
+    if (bookmarkDlg_) {
+        bookmarkDlg_->InitSkin();
+    }
 
     dialogState_ = CallState::INIT;
     activeCarrier_ = Carrier::None;

@@ -16,6 +16,7 @@
 #include "framework/Dialog.h"
 #include "framework/GdiplusSession.h"
 
+class CBookmarkDlg;
 class CDebugDlg;
 class CTaskbarNotifier;
 class ModemPhone;
@@ -65,6 +66,7 @@ public:
     void SetDialString(const std::string& number) { dialString_ = number; }
     CDebugDlg* DebugWindow() const { return debugDlg_; }
     CTaskbarNotifier* Notifier() const { return notifier_.get(); }
+    CBookmarkDlg* BookmarkDialog() const { return bookmarkDlg_; }
     ModemPhone* Modem() const { return modem_.get(); }
     SkypeApi* Skype() const { return skype_.get(); }
 
@@ -162,7 +164,8 @@ private:
     bool closePending_ = false;
     bool closed_ = false;
 
-    CDebugDlg* debugDlg_ = nullptr;  // ends itself with its window
+    CDebugDlg* debugDlg_ = nullptr;        // ends itself with its window
+    CBookmarkDlg* bookmarkDlg_ = nullptr;  // ends itself with its window
     std::unique_ptr<CTaskbarNotifier> notifier_;
     std::unique_ptr<SkypeApi> skype_;
     std::unique_ptr<ModemPhone> modem_;
