@@ -11,13 +11,50 @@ namespace {
 
 using notice::NoticeSlide;
 using notice::SlideState;
+using Calls = std::vector<std::string>;
+
+constexpr notice::Area kWorkArea{0, 0, 1280, 994};  // a task bar 30 pixels high below
+constexpr notice::Times kTimes{500, 5000, 500};
+constexpr unsigned kTimers[] = {notice::TIMER_APPEAR, notice::TIMER_STAY, notice::TIMER_DISAPPEAR};
 
 struct Placement {
     int left, top, width, height;
 };
 
-class RecordingWindow : public notice::SlideWindow {
-public:
+// A notice of the program's picture size on a recording window, shown and then ticked
+// `ticks` times by whichever of its timers runs (no show for a negative count).
+struct Notice : notice::SlideWindow {
+    explicit Notice(int ticks = -1, int height = 121) {
+        slide.SetSize(height ? 147 : 0, height);
+        if (ticks >= 0) {
+            slide.Show(kTimes, kWorkArea);
+        }
+        for (int i = 0; i < ticks; ++i) {
+            Tick();
+        }
+    }
+    void Tick() {
+        for (unsigned id : kTimers) {
+            if (slide.IsTimerRunning(id)) {
+                slide.OnTimer(id);
+                return;
+            }
+        }
+    }
+    void TickUntil(SlideState state) {
+        for (int i = 0; i < 200 && slide.State() != state; ++i) {
+            Tick();
+        }
+        ASSERT_EQ(slide.State(), state);
+    }
+    bool AnyTimerRunning() const {
+        bool running = false;
+        for (unsigned id : kTimers) {
+            running = running || slide.IsTimerRunning(id);
+        }
+        return running;
+    }
+
     void StartTimer(unsigned id, unsigned periodMs) override {
         calls.push_back("start " + std::to_string(id) + " " + std::to_string(periodMs));
     }
@@ -35,175 +72,108 @@ public:
         calls.push_back("hide");
     }
 
-    std::vector<std::string> calls;
+    Calls calls;
     std::vector<Placement> moves;
     bool visible = false;
+    NoticeSlide slide{*this};
 };
 
-// One tick of whichever slide timer runs.
-void Tick(NoticeSlide& slide) {
-    for (unsigned id : {notice::TIMER_APPEAR, notice::TIMER_STAY, notice::TIMER_DISAPPEAR}) {
-        if (slide.IsTimerRunning(id)) {
-            slide.OnTimer(id);
-            return;
-        }
+TEST(NoticeSlide, RisesInTwoPixelStepsTo122AboveTheBottomWaitsAndSinksOutOfSight) {
+    Notice n(0);
+    EXPECT_EQ(n.slide.AppearStepDelay(), 8u);  // 60 steps in 500 ms
+    EXPECT_EQ(n.slide.HideStepDelay(), 8u);
+    EXPECT_EQ(n.calls, (Calls{"show", "start 1 8"}));
+    EXPECT_TRUE(n.moves.empty());  // the first tick places it
+
+    n.TickUntil(SlideState::Waiting);
+    for (size_t i = 0; i + 2 < n.moves.size(); ++i) {
+        EXPECT_EQ(n.moves[i].top - n.moves[i + 1].top, 2) << "move " << i;
     }
-}
-
-constexpr notice::Area kWorkArea{0, 0, 1280, 994};  // a task bar 30 pixels high below
-constexpr notice::Times kTimes{500, 5000, 500};
-
-class Slide : public ::testing::Test {
-protected:
-    Slide() { slide.SetSize(147, 121); }
-
-    // Ticks the running slide timer until the state is `state`; at most `limit` ticks.
-    void TickUntil(SlideState state, int limit = 200) {
-        for (int i = 0; i < limit && slide.State() != state; ++i) {
-            Tick(slide);
-        }
-        ASSERT_EQ(slide.State(), state);
-    }
-    RecordingWindow window;
-    NoticeSlide slide{window};
-};
-
-TEST_F(Slide, RisesInTwoPixelStepsTo122AboveTheBottomWaitsAndSinksOutOfSight) {
-    slide.Show(kTimes, kWorkArea);
-    EXPECT_EQ(slide.AppearStepDelay(), 8u);  // 60 steps in 500 ms
-    EXPECT_EQ(slide.HideStepDelay(), 8u);
-    EXPECT_EQ(window.calls, (std::vector<std::string>{"show", "start 1 8"}));
-    EXPECT_TRUE(window.moves.empty());  // the first tick places it
-
-    TickUntil(SlideState::Waiting);
-    ASSERT_GE(window.moves.size(), 2u);
-    for (size_t i = 0; i + 1 < window.moves.size(); ++i) {
-        EXPECT_EQ(window.moves[i].top - window.moves[i + 1].top,
-                  i + 2 < window.moves.size() ? 2 : 0)
-            << "move " << i;
-    }
-    const Placement risen = window.moves.back();
+    const Placement risen = n.moves.back();
     EXPECT_EQ(risen.left, 1280 - 147);
     EXPECT_EQ(risen.top, 994 - 122);
     EXPECT_EQ(risen.width, 147);
     EXPECT_EQ(risen.height, 121);
-    EXPECT_EQ(window.calls.back(), "start 2 5000");
+    EXPECT_EQ(n.calls.back(), "start 2 5000");
 
-    window.calls.clear();
-    slide.OnTimer(notice::TIMER_STAY);
-    EXPECT_EQ(window.calls, (std::vector<std::string>{"stop 2", "start 3 8"}));
-    EXPECT_EQ(slide.State(), SlideState::Waiting);  // until the first step down
+    n.calls.clear();
+    n.slide.OnTimer(notice::TIMER_STAY);
+    EXPECT_EQ(n.calls, (Calls{"stop 2", "start 3 8"}));
+    EXPECT_EQ(n.slide.State(), SlideState::Waiting);  // until the first step down
 
-    TickUntil(SlideState::Hidden);
-    EXPECT_FALSE(window.visible);
-    EXPECT_GE(window.moves.back().top, 994);  // left below the work area
-    for (unsigned id : {notice::TIMER_APPEAR, notice::TIMER_STAY, notice::TIMER_DISAPPEAR}) {
-        EXPECT_FALSE(slide.IsTimerRunning(id)) << id;
-    }
+    n.TickUntil(SlideState::Hidden);
+    EXPECT_FALSE(n.visible);
+    EXPECT_GE(n.moves.back().top, 994);  // left below the work area
+    EXPECT_FALSE(n.AnyTimerRunning());
 }
 
-TEST_F(Slide, AShowInEachStateRestartsOrKeepsTheSlideAsItsStateCalls) {
-    struct Case {
-        const char* name;
-        SlideState before;
-        std::vector<std::string> calls;  // what the second show does
-        SlideState after;
-        int top;  // the notice's top afterwards; 0: unchanged
+// Ticks after the first show: 1 is rising, 62 risen, 70 sinking.
+TEST(NoticeSlide, AShowInEachStateRestartsOrKeepsTheSlideAsItsStateCalls) {
+    const struct {
+        int ticks;
+        SlideState state;
+        Calls calls;  // what the next show does
+        int top;      // the notice's top afterwards; 0: unchanged
+    } cases[] = {
+        {-1, SlideState::Hidden, {"show", "start 1 8"}, 994},
+        {1, SlideState::Appearing, {"redraw"}, 0},
+        {62, SlideState::Waiting, {"redraw", "start 2 5000"}, 0},
+        {70, SlideState::Disappearing, {"stop 3", "start 2 5000", "redraw"}, 994 - 121},
     };
-    const Case cases[] = {
-        {"hidden", SlideState::Hidden, {"show", "start 1 8"}, SlideState::Hidden, 994},
-        {"appearing", SlideState::Appearing, {"redraw"}, SlideState::Appearing, 0},
-        {"waiting", SlideState::Waiting, {"redraw", "start 2 5000"}, SlideState::Waiting, 0},
-        {"disappearing",
-         SlideState::Disappearing,
-         {"stop 3", "start 2 5000", "redraw"},
-         SlideState::Disappearing,
-         994 - 121},
-    };
-    for (const Case& c : cases) {
-        RecordingWindow w;
-        NoticeSlide s(w);
-        s.SetSize(147, 121);
-        if (c.before != SlideState::Hidden) {
-            s.Show(kTimes, kWorkArea);
-            s.OnTimer(notice::TIMER_APPEAR);
-            for (int i = 0; i < 200 && s.State() != c.before; ++i) {
-                Tick(s);
-            }
-        }
-        const int topBefore = s.Top();
-        const size_t movesBefore = w.moves.size();
-        w.calls.clear();
-        s.Show(kTimes, kWorkArea);
-        EXPECT_EQ(w.calls, c.calls) << c.name;
-        EXPECT_EQ(s.State(), c.after) << c.name;
-        EXPECT_EQ(s.Top(), c.top ? c.top : topBefore) << c.name;
-        if (c.before == SlideState::Disappearing) {
-            ASSERT_EQ(w.moves.size(), movesBefore + 1) << c.name;
-            EXPECT_EQ(w.moves.back().top, 994 - 121) << c.name;
-        } else {
-            EXPECT_EQ(w.moves.size(), movesBefore) << c.name;
-        }
+    for (const auto& c : cases) {
+        Notice n(c.ticks);
+        ASSERT_EQ(n.slide.State(), c.state) << c.ticks;
+        const int top = n.slide.Top();
+        const size_t moves = n.moves.size();
+        n.calls.clear();
+        n.slide.Show(kTimes, kWorkArea);
+        EXPECT_EQ(n.calls, c.calls) << c.ticks;
+        EXPECT_EQ(n.slide.State(), c.state) << c.ticks;
+        EXPECT_EQ(n.slide.Top(), c.top ? c.top : top) << c.ticks;
+        EXPECT_EQ(n.moves.size(), moves + (c.state == SlideState::Disappearing ? 1 : 0));
     }
 }
 
 // A notice shown again while sinking waits on its stay timer in the sinking state; a hide
 // then must stop that timer too, or it would later slide the hidden notice and the next
 // show would never make it visible.
-TEST_F(Slide, AHideFromAnyStateStopsEveryTimerAndTheNextShowIsSeen) {
-    struct Case {
-        const char* name;
-        int ticks;       // slide ticks after the first show
-        bool showAgain;  // a second show before the hide
-    };
-    const Case cases[] = {
-        {"hidden", -1, false},       {"appearing", 5, false},
-        {"waiting", 62, false},      {"waiting, stay over", 63, false},
-        {"disappearing", 70, false}, {"disappearing, shown again", 70, true},
-    };
-    for (const Case& c : cases) {
-        RecordingWindow w;
-        NoticeSlide s(w);
-        s.SetSize(147, 121);
-        if (c.ticks >= 0) {
-            s.Show(kTimes, kWorkArea);
-            for (int i = 0; i < c.ticks; ++i) {
-                Tick(s);
-            }
-            if (c.showAgain) {
-                s.Show(kTimes, kWorkArea);
-            }
+TEST(NoticeSlide, AHideFromAnyStateStopsEveryTimerAndTheNextShowIsSeen) {
+    const struct {
+        int ticks;
+        bool showAgain;
+    } cases[] = {{-1, false}, {5, false}, {62, false}, {63, false}, {70, false}, {70, true}};
+    for (const auto& c : cases) {
+        Notice n(c.ticks);
+        if (c.showAgain) {
+            n.slide.Show(kTimes, kWorkArea);
         }
-        s.Hide();
-        EXPECT_EQ(s.State(), SlideState::Hidden) << c.name;
-        EXPECT_FALSE(w.visible) << c.name;
-        for (unsigned id : {notice::TIMER_APPEAR, notice::TIMER_STAY, notice::TIMER_DISAPPEAR}) {
-            EXPECT_FALSE(s.IsTimerRunning(id)) << c.name << ", timer " << id;
-            s.OnTimer(id);  // a tick still queued changes nothing
+        n.slide.Hide();
+        EXPECT_EQ(n.slide.State(), SlideState::Hidden) << c.ticks;
+        EXPECT_FALSE(n.visible) << c.ticks;
+        EXPECT_FALSE(n.AnyTimerRunning()) << c.ticks << (c.showAgain ? ", shown again" : "");
+        for (unsigned id : kTimers) {
+            n.slide.OnTimer(id);  // a tick still queued changes nothing
         }
-        EXPECT_EQ(s.State(), SlideState::Hidden) << c.name;
+        EXPECT_EQ(n.slide.State(), SlideState::Hidden) << c.ticks;
 
-        s.Show(kTimes, kWorkArea);
-        EXPECT_TRUE(w.visible) << c.name;
-        EXPECT_TRUE(s.IsTimerRunning(notice::TIMER_APPEAR)) << c.name;
+        n.slide.Show(kTimes, kWorkArea);
+        EXPECT_TRUE(n.visible) << c.ticks;
+        EXPECT_TRUE(n.slide.IsTimerRunning(notice::TIMER_APPEAR)) << c.ticks;
     }
 }
 
-TEST_F(Slide, APictureTooLowToSlideRestsInPlaceForItsStayAndThenHides) {
+TEST(NoticeSlide, APictureTooLowToSlideRestsInPlaceForItsStayAndThenHides) {
     for (int height : {0, 1}) {
-        RecordingWindow w;
-        NoticeSlide s(w);
-        s.SetSize(height ? 147 : 0, height);
-        s.Show(kTimes, kWorkArea);
-        EXPECT_TRUE(w.visible) << height;
-        EXPECT_EQ(s.State(), SlideState::Waiting) << height;
-        ASSERT_EQ(w.moves.size(), 1u) << height;
-        EXPECT_EQ(w.moves[0].top, 994 - height) << height;
-        EXPECT_EQ(w.calls.back(), "start 2 5000") << height;
+        Notice n(0, height);
+        EXPECT_TRUE(n.visible) << height;
+        EXPECT_EQ(n.slide.State(), SlideState::Waiting) << height;
+        ASSERT_EQ(n.moves.size(), 1u) << height;
+        EXPECT_EQ(n.moves[0].top, 994 - height) << height;
+        EXPECT_EQ(n.calls.back(), "start 2 5000") << height;
 
-        s.OnTimer(notice::TIMER_STAY);
-        EXPECT_EQ(s.State(), SlideState::Hidden) << height;
-        EXPECT_FALSE(w.visible) << height;
+        n.slide.OnTimer(notice::TIMER_STAY);
+        EXPECT_EQ(n.slide.State(), SlideState::Hidden) << height;
+        EXPECT_FALSE(n.visible) << height;
     }
 }
 
