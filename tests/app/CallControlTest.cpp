@@ -59,7 +59,7 @@ protected:
     void SetUp() override {
         modem.ResetConfiguration();
         modem.ClearRecord();
-        WriteSilence(ringPath, 10);
+        WriteSilence(ringPath, 30);  // the null device plays it in about 8 s
         std::ofstream(bookPath, std::ios::trunc)
             << "[Alice]\nPhone_Home=\nPhone_Office=\nPhone_Mobile=5551234\n";
     }
