@@ -282,7 +282,11 @@ bool BookmarkStore::CreateSection(const char* name, bool failIfExists) {
 }
 
 bool BookmarkStore::DeleteSection(const char* name) {
-    if (name == nullptr || !BeginWrite()) {
+    if (name == nullptr) {
+        lastWriteError_ = ERROR_INVALID_PARAMETER;
+        return false;
+    }
+    if (!BeginWrite()) {
         return false;
     }
     const profile::Document before = profile::ReadFile(FilePath());
@@ -295,7 +299,11 @@ bool BookmarkStore::DeleteSection(const char* name) {
 }
 
 bool BookmarkStore::WriteValue(const char* section, const char* key, const char* value) {
-    if (section == nullptr || key == nullptr || !BeginWrite()) {
+    if (section == nullptr || key == nullptr) {
+        lastWriteError_ = ERROR_INVALID_PARAMETER;
+        return false;
+    }
+    if (!BeginWrite()) {
         return false;
     }
     // A null value would delete the key instead.
@@ -363,6 +371,7 @@ bool BookmarkStore::SaveEntry(const char* name, const char* home, const char* of
     const std::string section = existing ? *existing : Trimmed(name);
     std::vector<profile::Text> appended;
     if (!existing) {
+        // No section answers to the name in any letter case: none to remove first.
         if (!WriteEmptySection(section.c_str())) {
             return false;
         }

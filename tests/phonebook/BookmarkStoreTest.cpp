@@ -97,19 +97,12 @@ TEST_F(BookmarkStoreTest, ANameDifferingOnlyInCaseOrBlanksUpdatesThatEntryInPlac
     } rows[] = {
         {"Alice", "aLICE"},
         {"Alice", " alice\t"},
-        {"\xC9lise", "\xE9LISE"},  // E acute
-        {"\x8A"
-         "arka",
-         "\x9A"
-         "ARKA"},  // S caron, beyond Latin-1 in Unicode
-        {"\xFF"
-         "vonne",
-         "\x9F"
-         "VONNE"},  // y diaeresis, whose capital is far from it
-        {"\xC5"
-         "sa \xD8"
-         "ie",
-         "\xE5SA \xF8IE"},
+        // Windows-1252 in octal: E acute; S caron (beyond Latin-1 in Unicode); y diaeresis,
+        // whose capital is far from it; A ring and O slash.
+        {"\311lise", "\351LISE"},
+        {"\212arka", "\232ARKA"},
+        {"\377vonne", "\237VONNE"},
+        {"\305sa \330ie", "\345SA \370IE"},
     };
     for (const auto& row : rows) {
         const std::string stored = row.stored;

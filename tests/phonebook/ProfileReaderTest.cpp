@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -25,37 +24,29 @@ std::string Bytes(const char (&text)[N]) {
     return std::string(text, N - 1);
 }
 
-std::string Repeat(char c, size_t count) {
-    return std::string(count, c);
-}
-
-// Windows-1252 bytes as UTF-8 or UTF-16 with their byte-order mark.
-std::wstring Wide1252(const std::string& bytes) {
+// Windows-1252 bytes as UTF-8, UTF-16LE (1200) or UTF-16BE (1201), with their byte-order mark.
+std::string Encoded(const std::string& bytes, UINT codePage) {
     std::wstring wide(bytes.size(), L'\0');
-    const int units = MultiByteToWideChar(1252, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                          wide.data(), static_cast<int>(wide.size()));
-    wide.resize(static_cast<size_t>(units));
-    return wide;
-}
-std::string Utf8File(const std::string& bytes) {
-    const std::wstring wide = Wide1252(bytes);
-    std::string utf8(wide.size() * 3, '\0');
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                            static_cast<int>(utf8.size()), nullptr, nullptr);
-    utf8.resize(static_cast<size_t>(length));
-    return "\xEF\xBB\xBF" + utf8;
-}
-std::string Utf16File(const std::string& bytes, bool bigEndian) {
-    std::string file = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (wchar_t unit : Wide1252(bytes)) {
-        const char low = static_cast<char>(unit & 0xFF);
-        const char high = static_cast<char>(unit >> 8);
+    wide.resize(MultiByteToWideChar(1252, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                    wide.data(), static_cast<int>(wide.size())));
+    if (codePage == CP_UTF8) {
+        std::string utf8(wide.size() * 3, '\0');
+        utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                        utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                                        nullptr));
+        return "\357\273\277" + utf8;
+    }
+    const bool bigEndian = codePage == 1201;
+    std::string file = bigEndian ? "\376\377" : "\377\376";
+    for (wchar_t unit : wide) {
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
         file += bigEndian ? std::string{high, low} : std::string{low, high};
     }
     return file;
 }
 
+// Letters are Windows-1252, in octal: \311 and \351 are E and e acute, \212 and \232 S and s
+// caron, \377 and \237 y and Y diaeresis.
 const std::vector<std::string> kHandwritten = {
     // The format as the store writes it, and as people type it.
     "[Alice]\r\nPhone_Home=1111\r\nPhone_Office=2222\r\nPhone_Mobile=3333\r\n"
@@ -64,22 +55,13 @@ const std::vector<std::string> kHandwritten = {
     "[Alice]\rPhone_Home=1\r[Bob]\rPhone_Mobile=2\r",
     "\n\r[Alice]\n\r\n\rPhone_Home=1\r\r\n[Bob]\r\n\r\n\r\nPhone_Mobile=2\r\n\r\n",
     // White space around everything, and what is not white space.
-    "  [ Alice ]  \r\n\tPhone_Home \t=\t 1111 \t\r\n \x0B Phone_Office\x0C=\x1A"
-    "2\x1A\r\n",
-    "[\x0B"
-    "Bob\x0C]\r\nPhone_Home=\x1A"
-    "2\x1A\r\n[\xA0"
-    "Carol\xA0]\r\nPhone_Home=\xA0"
-    "3\xA0\r\n",
-    "[\x85"
-    "Dan\x85]\r\nPhone_Home=\x85"
-    "4\x85\r\n[Eve\t\t]\r\n\tPhone_Home\t\r\nPhone_Mobile  =  \r\n",
+    "  [ Alice ]  \r\n\tPhone_Home \t=\t 1111 \t\r\n \013 Phone_Office\014=\0322\032\r\n",
+    "[\013Bob\014]\r\nPhone_Home=\0322\032\r\n[\240Carol\240]\r\nPhone_Home=\2403\240\r\n",
+    "[\205Dan\205]\r\nPhone_Home=\2054\205\r\n[Eve\t\t]\r\n\tPhone_Home\t\r\nPhone_Mobile  =  \r\n",
     // Letter case of names and keys; duplicates that differ in it.
     "[ALICE]\r\nphone_home=1\r\nPHONE_HOME=2\r\n[alice]\r\nPhone_Home=3\r\nPhone_Mobile=4\r\n",
-    "[\xC9lise]\r\nPhone_Home=1\r\n[\xE9lise]\r\nPhone_Home=2\r\n[\x8A"
-    "arka]\r\nPhone_Home=3\r\n"
-    "[\x9A"
-    "ARKA]\r\nPhone_Home=4\r\n[\xFF]\r\nPhone_Home=5\r\n[\x9F]\r\nPhone_Home=6\r\n",
+    "[\311lise]\r\nPhone_Home=1\r\n[\351lise]\r\nPhone_Home=2\r\n[\212arka]\r\nPhone_Home=3\r\n"
+    "[\232ARKA]\r\nPhone_Home=4\r\n[\377]\r\nPhone_Home=5\r\n[\237]\r\nPhone_Home=6\r\n",
     // Quotes.
     "[Q]\r\nPhone_Home=\"1111\"\r\nPhone_Office='2222'\r\nPhone_Mobile=\"3333'\r\n"
     "[R]\r\nPhone_Home=\"\r\nPhone_Office=''\r\nPhone_Mobile=\" spaced \"\r\n"
@@ -97,74 +79,51 @@ const std::vector<std::string> kHandwritten = {
     // Keys before the first section, and keys without a name.
     "Phone_Home=0\r\n=1\r\n=2\r\n[S]\r\n=3\r\nPhone_Home=\r\n=4\r\n=5\r\n[T]\r\n=6\r\n=7\r\n",
     "[#@@#]\r\nPhone_Home=1\r\n[Ann]\r\nPhone_Home=2\r\n",
-    // Values and name lists beyond the 512-byte steps; a quoted value that the old growing
+    // Values and name lists beyond the 512-byte steps; a quoted value that the former growing
     // buffer cut short.
-    "[Long]\r\nPhone_Home=" + Repeat('1', 511) + "\r\nPhone_Office=" + Repeat('2', 513) +
-        "\r\nPhone_Mobile=\"" + Repeat('3', 511) + "\"\r\n[" + Repeat('N', 600) +
-        "]\r\nPhone_Home=\"" + Repeat('4', 1022) + "\"\r\n",
+    "[Long]\r\nPhone_Home=" + std::string(511, '1') + "\r\nPhone_Office=" + std::string(513, '2') +
+        "\r\nPhone_Mobile=\"" + std::string(511, '3') + "\"\r\n[" + std::string(600, 'N') +
+        "]\r\nPhone_Home=\"" + std::string(1022, '4') + "\"\r\n",
     // Zero bytes end a name or value.
     Bytes("[Al\0ice]\r\nPhone_Home=12\0 34\r\n[\0Hidden]\r\nPhone_Home=5\r\nPhone\0_Office=6\r\n"),
-    // Encodings: marks decide, and characters the ANSI code page lacks.
-    Utf8File("[\xC9lise]\r\nPhone_Home=1\r\n[B\xF6"
-             "b]\r\nPhone_Mobile=\xE9\r\n"),
-    "\xEF\xBB\xBF[\xCE\xA9mega]\r\nPhone_Home=\xCE\xA9\r\n[Bad\xFF\xC3]\r\nPhone_Home=\xE2\x82\r\n",
-    Utf16File("[\xC9lise]\r\nPhone_Home=1\r\n[Bob]\r\nPhone_Mobile=2\r\n", false),
-    Utf16File("[\xC9lise]\r\nPhone_Home=1\r\n[Bob]\r\nPhone_Mobile=2\r\n", true),
-    Bytes("\xFF\xFE[\0A\0]\0\n\0P\0h\0o\0n\0e\0_\0H\0o\0m\0e\0=\0\x3A\x04\n\0"),
-    "\xFF\xFE"
-    "[Ann]\r\nPhone_Home=1\r\n",  // looks like ANSI, reads as UTF-16
+    // Encodings: marks decide; characters the ANSI code page lacks; broken UTF-8.
+    Encoded("[\311lise]\r\nPhone_Home=1\r\n[B\366b]\r\nPhone_Mobile=\351\r\n", CP_UTF8),
+    "\357\273\277[\316\251mega]\r\nPhone_Home=\316\251\r\n[Bad\377\303]\r\nPhone_Home=\342\202\r\n",
+    Encoded("[\311lise]\r\nPhone_Home=1\r\n[Bob]\r\nPhone_Mobile=2\r\n", 1200),
+    Encoded("[\311lise]\r\nPhone_Home=1\r\n[Bob]\r\nPhone_Mobile=2\r\n", 1201),
+    Bytes("\377\376[\0A\0]\0\n\0P\0h\0o\0n\0e\0_\0H\0o\0m\0e\0=\0\072\004\n\0"),
+    "\377\376[Ann]\r\nPhone_Home=1\r\n",  // looks like ANSI, reads as UTF-16
     // Bytes the code page leaves undefined, and nearly empty files.
-    "[\x81\x8D\x8F\x90\x9D]\r\nPhone_Home=\x81\r\n",
+    "[\201\215\217\220\235]\r\nPhone_Home=\201\r\n",
     "",
     "[",
-    "\xEF\xBB\xBF",
-    "\xFF\xFE",
+    "\357\273\277",
+    "\377\376",
     "[A]",
 };
 
 // A file of random lines built from the pieces that matter to the format.
 std::string Generate(std::mt19937& random) {
-    static const std::vector<std::string> kIndents = {"", "", " ", "\t", "\x1A"};
-    static const std::vector<std::string> kNames = {"Alice",
-                                                    "alice",
-                                                    "ALICE",
-                                                    "Bob",
-                                                    " Bob",
-                                                    "Bob ",
-                                                    "b\tob",
-                                                    "a]b",
-                                                    "a=b",
-                                                    "#@@#",
-                                                    "",
-                                                    "\xC9lise",
-                                                    "\xE9lise",
-                                                    "\x8A"
-                                                    "arka",
-                                                    "\x9A"
-                                                    "arka",
-                                                    "Phone_Home",
-                                                    "'q'",
-                                                    "\"q\"",
-                                                    "x\x1Ay",
-                                                    "\xA0nb",
-                                                    "\x81\x8D"};
-    static const std::vector<std::string> kHeaderEnds = {"]", "]", "]", "] ;c", "]]", "", "] x"};
-    static const std::vector<std::string> kKeys = {
+    using Pieces = std::vector<std::string>;
+    static const Pieces kIndents = {"", "", " ", "\t", "\032"};
+    static const Pieces kNames = {
+        "Alice",    "alice",      "ALICE", "Bob",   " Bob",     "Bob ",     "b\tob",
+        "a]b",      "a=b",        "#@@#",  "",      "\311lise", "\351lise", "\212arka",
+        "\232arka", "Phone_Home", "'q'",   "\"q\"", "x\032y",   "\240nb",   "\201\215"};
+    static const Pieces kHeaderEnds = {"]", "]", "]", "] ;c", "]]", "", "] x"};
+    static const Pieces kKeys = {
         "Phone_Home", "phone_home", "PHONE_OFFICE", "Phone_Office", "Phone_Mobile", " Phone_Mobile",
         "",           "k",          ";c",           "[k",           "#@@#"};
-    static const std::vector<std::string> kEquals = {"=", "=", " = ", "\t=", "==", "= ", ""};
-    static const std::vector<std::string> kValues = {
-        "", "1111", " 22 ", "\"3\"", "'4'", "\"", "'5\"", "x=y", "[z]", "\xE9", "\"\"", "6\x1A"};
-    static const std::vector<std::string> kJunk = {";comment", "#x", "=", "==",        "\x1A",
-                                                   " ",        "[",  "]", "\t\x0B\x0C"};
-    static const std::vector<std::string> kLineEnds = {"\r\n", "\r\n",   "\n", "\r",
-                                                       "\n\r", "\r\r\n", ""};
-    const auto pick = [&random](const std::vector<std::string>& pieces) {
+    static const Pieces kEquals = {"=", "=", " = ", "\t=", "==", "= ", ""};
+    static const Pieces kValues = {"",     "1111", " 22 ", "\"3\"", "'4'",  "\"",
+                                   "'5\"", "x=y",  "[z]",  "\351",  "\"\"", "6\032"};
+    static const Pieces kJunk = {";comment", "#x", "=", "==", "\032", " ", "[", "]", "\t\013\014"};
+    static const Pieces kLineEnds = {"\r\n", "\r\n", "\n", "\r", "\n\r", "\r\r\n", ""};
+    const auto pick = [&random](const Pieces& pieces) {
         return pieces[std::uniform_int_distribution<size_t>(0, pieces.size() - 1)(random)];
     };
     std::string body;
-    const int lines = std::uniform_int_distribution<int>(0, 14)(random);
-    for (int i = 0; i < lines; ++i) {
+    for (int i = std::uniform_int_distribution<int>(0, 14)(random); i > 0; --i) {
         const int kind = std::uniform_int_distribution<int>(0, 9)(random);
         if (kind < 4) {
             body += pick(kIndents) + "[" + pick(kNames) + pick(kHeaderEnds);
@@ -177,11 +136,11 @@ std::string Generate(std::mt19937& random) {
     }
     switch (std::uniform_int_distribution<int>(0, 11)(random)) {
         case 0:
-            return Utf8File(body);
+            return Encoded(body, CP_UTF8);
         case 1:
-            return Utf16File(body, false);
+            return Encoded(body, 1200);
         case 2:
-            return Utf16File(body, true);
+            return Encoded(body, 1201);
         default:
             return body;
     }
@@ -214,16 +173,6 @@ private:
     DWORD size_;
 };
 
-std::string Printable(const std::string& bytes) {
-    std::string text;
-    for (unsigned char c : bytes) {
-        char hex[8];
-        snprintf(hex, sizeof hex, c >= 0x20 && c < 0x7F && c != '\\' ? "%c" : "\\x%02X", c);
-        text += hex;
-    }
-    return text;
-}
-
 // Names to ask for beyond the listed ones: other letter cases, blanks around, none at all.
 Names Variants(const std::string& name) {
     std::string upper = name;
@@ -246,7 +195,7 @@ protected:
         const Platform platform(path, bytes.size());
         BookmarkStore store;
         store.SetFile(path.c_str());
-        const std::string where = label + ": " + Printable(bytes);
+        const std::string where = label + ": " + ::testing::PrintToString(bytes);
 
         const Names names = platform.SectionNames();
         ASSERT_EQ(store.ListNames(), names) << where;
@@ -271,20 +220,18 @@ protected:
                 << where << "\ndefault " << fallback;
         }
 
-        std::vector<BookmarkEntry> expected;
+        Names expected, entries;
         for (const std::string& name : names) {
-            expected.push_back({name, platform.Value(name, "Phone_Home", nullptr),
-                                platform.Value(name, "Phone_Office", nullptr),
-                                platform.Value(name, "Phone_Mobile", nullptr)});
+            for (const char* key : {"Phone_Home", "Phone_Office", "Phone_Mobile"}) {
+                expected.push_back(name + ": " + platform.Value(name, key, nullptr));
+            }
         }
-        const std::vector<BookmarkEntry> entries = store.ReadEntries();
-        ASSERT_EQ(entries.size(), expected.size()) << where;
-        for (size_t i = 0; i < entries.size(); ++i) {
-            EXPECT_EQ(entries[i].name, expected[i].name) << where;
-            EXPECT_EQ(entries[i].home, expected[i].home) << where << "\n" << entries[i].name;
-            EXPECT_EQ(entries[i].office, expected[i].office) << where << "\n" << entries[i].name;
-            EXPECT_EQ(entries[i].mobile, expected[i].mobile) << where << "\n" << entries[i].name;
+        for (const BookmarkEntry& entry : store.ReadEntries()) {
+            for (const std::string* number : {&entry.home, &entry.office, &entry.mobile}) {
+                entries.push_back(entry.name + ": " + *number);
+            }
         }
+        EXPECT_EQ(entries, expected) << where;
 
         // The name list in the platform's form, for buffers of every interesting size.
         const uint32_t needed = store.ReadSectionNames();
@@ -303,7 +250,7 @@ protected:
     void ExpectSavesSucceed(const std::string& bytes, const std::string& label) {
         const std::string path = folder_.Path("book" + std::to_string(files_++) + ".ini");
         booktest::WriteBytes(path, bytes);
-        const std::string where = label + ": " + Printable(bytes);
+        const std::string where = label + ": " + ::testing::PrintToString(bytes);
         BookmarkStore store;
         store.SetFile(path.c_str());
         Names names = store.ListNames();
@@ -314,7 +261,7 @@ protected:
             EXPECT_TRUE(store.SaveEntry(name.c_str(), home.c_str(), "", "9"))
                 << where << "\n"
                 << name << " error " << store.LastWriteError() << "\nnow "
-                << Printable(booktest::ReadBytes(path));
+                << ::testing::PrintToString(booktest::ReadBytes(path));
             const Platform platform(path, booktest::ReadBytes(path).size());
             EXPECT_EQ(platform.Value(name, "Phone_Home", nullptr), home) << where << "\n" << name;
         }
@@ -328,9 +275,13 @@ protected:
     int files_ = 0;
 };
 
-TEST_F(ProfileReaderTest, HandwrittenFilesReadAsTheProfileFunctionsReadThem) {
+TEST_F(ProfileReaderTest, FilesReadAsTheProfileFunctionsReadThem) {
     for (size_t i = 0; i < kHandwritten.size(); ++i) {
         ExpectSameReads(kHandwritten[i], "handwritten file " + std::to_string(i));
+    }
+    std::mt19937 random(20240607);
+    for (int i = 0; i < 120 && !HasFatalFailure(); ++i) {
+        ExpectSameReads(Generate(random), "generated file " + std::to_string(i));
     }
 }
 
@@ -343,16 +294,6 @@ TEST_F(ProfileReaderTest, SavesIntoTrickyFilesAreReportedDoneAndReadBack) {
     std::mt19937 random(7);
     for (int i = 0; i < 15; ++i) {
         ExpectSavesSucceed(Generate(random), "generated file " + std::to_string(i));
-    }
-}
-
-TEST_F(ProfileReaderTest, GeneratedFilesReadAsTheProfileFunctionsReadThem) {
-    std::mt19937 random(20240607);
-    for (int i = 0; i < 120; ++i) {
-        ExpectSameReads(Generate(random), "generated file " + std::to_string(i));
-        if (HasFatalFailure()) {
-            return;
-        }
     }
 }
 
