@@ -155,6 +155,9 @@ TEST_F(BookmarkStoreTest, DeleteSectionRemovesTheContactWithItsKeysOnly) {
     WriteFile(kTwoContacts);
     EXPECT_TRUE(store_.DeleteSection("alice"));
     EXPECT_EQ(FileLines(), (Lines{"[Bob]", "Phone_Home=", "Phone_Office=", "Phone_Mobile=4444"}));
+    // Blanks around the name address the same section, for deleting as for reading.
+    EXPECT_TRUE(store_.DeleteSection(" bob\t"));
+    EXPECT_EQ(FileLines(), Lines{});
 }
 
 TEST_F(BookmarkStoreTest, ValuesAndNameListsOfAnyLengthAreReadWhole) {
@@ -200,12 +203,15 @@ TEST_F(BookmarkStoreTest, MissingKeysAndSectionsReadAsTheDefault) {
     EXPECT_EQ(store_.ReadValue("Alice", nullptr), "");
 }
 
-TEST_F(BookmarkStoreTest, WritesWithoutSectionOrKeyTouchNothing) {
+TEST_F(BookmarkStoreTest, WritesWithoutSectionKeyOrNameTouchNothing) {
     EXPECT_FALSE(store_.WriteValue(nullptr, "Phone_Home", "1"));
     EXPECT_FALSE(store_.WriteValue("Alice", nullptr, "1"));
     EXPECT_FALSE(FileExists());
     WriteFile(kTwoContacts);
     EXPECT_FALSE(store_.WriteValue(nullptr, nullptr, nullptr));
+    // A blank name is no contact: it would address the lines before the first section.
+    EXPECT_FALSE(store_.SaveEntry(" \t", "1", "2", "3"));
+    EXPECT_FALSE(store_.CreateSection(" ", false));
     EXPECT_EQ(FileBytes(), kTwoContacts);
     // A missing value is written as an empty one, not taken as "delete the key".
     EXPECT_TRUE(store_.WriteValue("Alice", "Phone_Home", nullptr));
