@@ -34,10 +34,16 @@ sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$repo/installer/README.txt" >"$stag
 # The installer shows the program's own icon.
 wrestool -x --type=14 --name=128 "$stage/voxtelo.exe" -o "$stage/voxtelo.ico" ||
     fail "voxtelo.exe has no icon 128"
+# The finish page's side picture: that icon on the graphite of the phone's body.
+largest=$(identify -format '%w %p\n' "$stage/voxtelo.ico" | sort -n | tail -n1 | cut -d' ' -f2)
+convert -size 164x314 gradient:'#3a3f47'-'#1c1f24' \
+    \( "$stage/voxtelo.ico[$largest]" -resize 96x96 \) -gravity north -geometry +0+64 \
+    -composite -type truecolor BMP3:"$stage/wizard.bmp"
 
 name=Voxtelo-$version
 rm -f "$out/$name-setup.exe" "$out/$name-portable.zip"
 makensis -V2 -NOCD -DVERSION="$version" -DSTAGE="$stage" -DICON="$stage/voxtelo.ico" \
+    -DWIZARD="$stage/wizard.bmp" \
     -DOUTFILE="$out/$name-setup.exe" "$repo/installer/voxtelo.nsi" >&2 ||
     fail "makensis failed"
 

@@ -1,7 +1,7 @@
 ; Voxtelo's installer. It installs per user into a folder the user can write, because the phone
 ; book (Bookmark.ini) lives beside the program; an update never replaces the phone book, and
 ; the uninstaller keeps it unless the user asks. Built by installer/dist.sh, which defines
-; VERSION, STAGE (the files to ship), ICON and OUTFILE.
+; VERSION, STAGE (the files to ship), ICON, WIZARD (the finish page's picture) and OUTFILE.
 ;
 ; Command line, besides NSIS's /S and /D=folder:
 ;   setup:     /NOAUTOSTART       leave "Start Voxtelo when I sign in" unselected
@@ -41,6 +41,7 @@ VIAddVersionKey "LegalCopyright" ""
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 
