@@ -25,6 +25,13 @@ version=$(sed -n 's/^[[:space:]]*FILEVERSION[[:space:]]*\([0-9]\+\),[[:space:]]*
 [[ -f $bin/RING.WAV ]] ||
     fail "$bin/RING.WAV is missing: the build makes it with the artwork (res/); without it the phone cannot ring"
 
+# The installer is of the program's own kind; a 32-bit one does not run under wine64 alone.
+case $(file -b "$bin/voxtelo.exe") in
+PE32+*) target=amd64-unicode ;;
+PE32*) target=x86-unicode ;;
+*) fail "$bin/voxtelo.exe is not a Windows program" ;;
+esac
+
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$bin/voxtelo.exe" "$bin/RING.WAV" "$stage/"
@@ -42,8 +49,8 @@ convert -size 164x314 gradient:'#3a3f47'-'#1c1f24' \
 
 name=Voxtelo-$version
 rm -f "$out/$name-setup.exe" "$out/$name-portable.zip"
-makensis -V2 -NOCD -DVERSION="$version" -DSTAGE="$stage" -DICON="$stage/voxtelo.ico" \
-    -DWIZARD="$stage/wizard.bmp" \
+makensis -V2 -NOCD -DTARGET="$target" -DVERSION="$version" -DSTAGE="$stage" \
+    -DICON="$stage/voxtelo.ico" -DWIZARD="$stage/wizard.bmp" \
     -DOUTFILE="$out/$name-setup.exe" "$repo/installer/voxtelo.nsi" >&2 ||
     fail "makensis failed"
 

@@ -1,14 +1,15 @@
 ; Voxtelo's installer. It installs per user into a folder the user can write, because the phone
 ; book (Bookmark.ini) lives beside the program; an update never replaces the phone book, and
 ; the uninstaller keeps it unless the user asks. Built by installer/dist.sh, which defines
-; VERSION, STAGE (the files to ship), ICON, WIZARD (the finish page's picture) and OUTFILE.
+; TARGET (amd64-unicode or x86-unicode, as the program), VERSION, STAGE (the files to ship),
+; ICON, WIZARD (the finish page's picture) and OUTFILE.
 ;
 ; Command line, besides NSIS's /S and /D=folder:
 ;   setup:     /NOAUTOSTART       leave "Start Voxtelo when I sign in" unselected
 ;   uninstall: /REMOVEPHONEBOOK   remove Bookmark.ini too
 
 Unicode true
-Target amd64-unicode
+Target ${TARGET}
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
