@@ -174,7 +174,9 @@ Section /o "un.Phone book (Bookmark.ini)" UnSecPhoneBook
 SectionEnd
 
 Section "-un.Folder"
-    ; Only an empty folder goes: a kept phone book keeps it.
+    ; Only an empty folder goes: a kept phone book keeps it. A process's current folder cannot
+    ; go, so the uninstaller leaves it first.
+    SetOutPath "$TEMP"
     RMDir "$INSTDIR"
 SectionEnd
 

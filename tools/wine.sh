@@ -24,7 +24,9 @@ fi
 export WINEPREFIX=$prefix
 export WINEARCH=win64
 export WINEDEBUG=${VOXTELO_WINEDEBUG:--all}
-base_overrides="mscoree,mshtml="
+# No Mono or Gecko installers; and no menu entries, icons or file types written into the host
+# user's desktop whenever a program of a prefix makes a shortcut.
+base_overrides="mscoree,mshtml=;winemenubuilder.exe=d"
 
 xvfb_pid=""
 stop_xvfb() {

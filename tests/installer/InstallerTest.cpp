@@ -53,6 +53,21 @@ std::optional<std::string> RegText(const char* key, const char* name) {
     return std::string(value);
 }
 
+// The names in a folder, for failure messages.
+std::string Listing(const std::string& folder) {
+    std::string names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return "(no folder)";
+    }
+    do {
+        names += std::string(found.cFileName) + " ";
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
 bool KeyExists(const char* key) {
     HKEY handle = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) {
@@ -108,26 +123,29 @@ std::optional<Shortcut> ReadShortcut(const std::string& path) {
     return result;
 }
 
-// Starts a program and, unless `waitMs` is 0, waits for its end; its exit code, or -1.
-long Start(const std::string& program, const std::string& arguments, DWORD waitMs = kSetupMs,
-           const std::string& folder = "", fw::KernelHandle* process = nullptr) {
+fw::KernelHandle Launch(const std::string& program, const std::string& arguments,
+                        const std::string& folder = "") {
     std::string commandLine = "\"" + program + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-        return -1;
+        return {};
     }
     CloseHandle(info.hThread);
-    fw::KernelHandle handle(info.hProcess);
-    if (waitMs == 0) {
-        *process = std::move(handle);
-        return 0;
-    }
+    return fw::KernelHandle(info.hProcess);
+}
+
+bool Ends(HANDLE process, DWORD ms = 10000) {
+    return WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
+}
+
+// Runs a program to its end: its exit code, or -1.
+long RunToEnd(const std::string& program, const std::string& arguments) {
+    fw::KernelHandle process = Launch(program, arguments);
     DWORD code = 0;
-    if (WaitForSingleObject(handle.Get(), waitMs) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(handle.Get(), &code)) {
+    if (!process || !Ends(process.Get(), kSetupMs) || !GetExitCodeProcess(process.Get(), &code)) {
         return -1;
     }
     return static_cast<long>(code);
@@ -157,10 +175,6 @@ std::optional<Phone> WaitForPhone(DWORD notProcess = 0) {
     return found ? std::optional<Phone>(phone) : std::nullopt;
 }
 
-bool Ends(HANDLE process, DWORD ms = 10000) {
-    return WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
-}
-
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -182,8 +196,10 @@ protected:
     // The uninstaller hands over to a copy of itself and returns at once: its last steps mark
     // the end.
     void Uninstall(const std::string& arguments, const std::function<bool()>& done) {
-        ASSERT_EQ(Start(folder + "\\uninstall.exe", "/S " + arguments), 0);
-        ASSERT_TRUE(test::WaitUntil(done, kSetupMs));
+        ASSERT_EQ(RunToEnd(folder + "\\uninstall.exe", "/S " + arguments), 0);
+        const ULONGLONG start = GetTickCount64();
+        ASSERT_TRUE(test::WaitUntil(done, kSetupMs))
+            << "after " << GetTickCount64() - start << " ms; left: " << Listing(folder);
     }
 
     std::string setup, folder, shortcut, book;
@@ -194,7 +210,7 @@ TEST_F(Installer, InstallsStartsUpdatesKeepingThePhoneBookAndUninstalls) {
     ASSERT_FALSE(Exists(folder));
 
     // A silent install: the program, its ring, an empty phone book, the readme.
-    ASSERT_EQ(Start(setup, "/S"), 0);
+    ASSERT_EQ(RunToEnd(setup, "/S"), 0);
     const std::string exe = folder + "\\voxtelo.exe";
     for (const char* name : {"voxtelo.exe", "RING.WAV", "README.txt", "uninstall.exe"}) {
         EXPECT_TRUE(Exists(folder + "\\" + name)) << name;
@@ -211,28 +227,31 @@ TEST_F(Installer, InstallsStartsUpdatesKeepingThePhoneBookAndUninstalls) {
               "\"" + folder + "\\uninstall.exe\" /S");
     EXPECT_EQ(RegText(kRunKey, "Voxtelo"), "\"" + exe + "\"");
 
+    // The user's phone book, written while no phone runs: the phone rewrites the file
+    // whenever it reads it.
+    ASSERT_TRUE(WritePrivateProfileStringA("Alice", "Home", "5551234", book.c_str()));
+    const std::string userBook = ReadFile(book);
+
     // The phone starts from the shortcut's target, hidden, as at sign-in.
     const auto link = ReadShortcut(shortcut);
     ASSERT_TRUE(link) << shortcut;
     EXPECT_EQ(lstrcmpiA(link->target.c_str(), exe.c_str()), 0) << link->target;
-    fw::KernelHandle first;
-    ASSERT_EQ(Start(link->target, link->arguments, 0, link->folder, &first), 0);
+    fw::KernelHandle first = Launch(link->target, link->arguments, link->folder);
+    ASSERT_TRUE(first);
     const auto phone = WaitForPhone();
     ASSERT_TRUE(phone);
     EXPECT_EQ(phone->processId, GetProcessId(first.Get()));
     EXPECT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(phone->window); }));
 
-    // The user's phone book; then an update over the running phone.
-    ASSERT_TRUE(WritePrivateProfileStringA("Alice", "Home", "5551234", book.c_str()));
-    const std::string userBook = ReadFile(book);
-    ASSERT_EQ(Start(setup, "/S"), 0);
+    // An update over the running phone closes it and starts it again.
+    ASSERT_EQ(RunToEnd(setup, "/S"), 0);
     EXPECT_TRUE(Ends(first.Get())) << "the update closes the running phone";
-    EXPECT_EQ(ReadFile(book), userBook);
     const auto restarted = WaitForPhone(phone->processId);
     ASSERT_TRUE(restarted) << "a phone that ran before the update runs after it";
     fw::KernelHandle second(OpenProcess(SYNCHRONIZE, FALSE, restarted->processId));
     PostMessageA(restarted->window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(Ends(second.Get()));
+    EXPECT_EQ(ReadFile(book), userBook);
 
     // A silent uninstall removes everything but the phone book.
     Uninstall("", [&] { return !KeyExists(kUninstallKey) && !Exists(folder + "\\uninstall.exe"); });
@@ -245,7 +264,7 @@ TEST_F(Installer, InstallsStartsUpdatesKeepingThePhoneBookAndUninstalls) {
 
     // Back again without the sign-in start, the phone book is still there; asked to, the
     // uninstaller takes it and the folder too.
-    ASSERT_EQ(Start(setup, "/S /NOAUTOSTART"), 0);
+    ASSERT_EQ(RunToEnd(setup, "/S /NOAUTOSTART"), 0);
     EXPECT_TRUE(Exists(exe));
     EXPECT_EQ(ReadFile(book), userBook);
     EXPECT_EQ(RegText(kRunKey, "Voxtelo"), std::nullopt);

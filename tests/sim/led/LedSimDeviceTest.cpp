@@ -60,39 +60,62 @@ protected:
     LedSimEntry entry{};
 };
 
-TEST_F(LedSimDeviceTest, JudgesEveryRequestByItsOwnBytesAndAnswersOnlyASoundPled) {
+// Every case starts with the LED on; `word` is what the program's own parser reads from the
+// reply (nullopt: no reply, or one it cannot parse).
+TEST_F(LedSimDeviceTest, JudgesEveryRequestByItsOwnBytesAndAnswersAsTheReplyModeSays) {
     Bytes pointer = led::BuildRequest(led::Layout::PointerToRecord, led::kMethodPled, 1, 0x401234);
     struct Case {
         const char* name;
         Bytes request;
         size_t capacity;
         uint8_t outcome;
-        uint32_t value;
-        uint32_t address;
+        uint32_t value, address;
         size_t replied;
-        uint32_t ledAfter;  // the LED starts on for every case
+        std::optional<uint32_t> word;
+        uint32_t ledAfter;
+        uint32_t mode = LEDSIM_REPLY_NORMAL;
     } cases[] = {
-        {"on", Inline(1), led::kReplySize, LEDSIM_ANSWERED, 1, 0, 20, 1},
-        {"off", Inline(0), led::kReplySize, LEDSIM_ANSWERED, 0, 0, 20, 0},
-        {"any non-zero value lights it", Inline(7), 20, LEDSIM_ANSWERED, 7, 0, 20, 1},
-        {"pointer form", pointer, 768, LEDSIM_POINTER_OUT_OF_REACH, 0, 0x401234, 0, 1},
-        {"empty", {}, 768, LEDSIM_BAD_SIZE, 0, 0, 0, 1},
-        {"one byte short", Resized(Inline(0), 23), 768, LEDSIM_BAD_SIZE, 0, 0, 0, 1},
-        {"one byte over", Resized(Inline(0), 25), 768, LEDSIM_BAD_SIZE, 0, 0, 0, 1},
-        {"huge", Bytes(70000, 0), 768, LEDSIM_BAD_SIZE, 0, 0, 0, 1},
-        {"first word not 2", With(Inline(0), 0, 3), 768, LEDSIM_BAD_HEADER, 0, 0, 0, 1},
-        {"two arguments", With(Inline(0), 8, 2), 768, LEDSIM_BAD_HEADER, 0, 0, 0, 1},
-        {"record size 9", With(Inline(0), 12, 9), 768, LEDSIM_BAD_HEADER, 0, 0, 0, 1},
-        {"argument not an integer", With(Inline(0), 16, 2), 768, LEDSIM_BAD_ARGUMENT, 0, 0, 0, 1},
-        {"argument of 8 bytes", With(Inline(0), 18, 8), 768, LEDSIM_BAD_ARGUMENT, 0, 0, 0, 1},
-        {"another method", Inline(0, 0x44454C58), 768, LEDSIM_UNKNOWN_METHOD, 0, 0, 0, 1},
-        {"reply does not fit", Inline(0), 19, LEDSIM_REPLY_TOO_SMALL, 0, 0, 0, 1},
-        {"no reply buffer", Inline(0), 0, LEDSIM_REPLY_TOO_SMALL, 0, 0, 0, 1},
+        {"on", Inline(1), 768, LEDSIM_ANSWERED, 1, 0, 20, 1u, 1},
+        {"off", Inline(0), 768, LEDSIM_ANSWERED, 0, 0, 20, 0u, 0},
+        {"any non-zero value lights it", Inline(7), 20, LEDSIM_ANSWERED, 7, 0, 20, 1u, 1},
+        {"pointer form", pointer, 768, LEDSIM_POINTER_OUT_OF_REACH, 0, 0x401234, 0, {}, 1},
+        {"empty", {}, 768, LEDSIM_BAD_SIZE, 0, 0, 0, {}, 1},
+        {"one byte short", Resized(Inline(0), 23), 768, LEDSIM_BAD_SIZE, 0, 0, 0, {}, 1},
+        {"one byte over", Resized(Inline(0), 25), 768, LEDSIM_BAD_SIZE, 0, 0, 0, {}, 1},
+        {"huge", Bytes(70000, 0), 768, LEDSIM_BAD_SIZE, 0, 0, 0, {}, 1},
+        {"first word not 2", With(Inline(0), 0, 3), 768, LEDSIM_BAD_HEADER, 0, 0, 0, {}, 1},
+        {"two arguments", With(Inline(0), 8, 2), 768, LEDSIM_BAD_HEADER, 0, 0, 0, {}, 1},
+        {"record size 9", With(Inline(0), 12, 9), 768, LEDSIM_BAD_HEADER, 0, 0, 0, {}, 1},
+        {"argument not an integer",
+         With(Inline(0), 16, 2),
+         768,
+         LEDSIM_BAD_ARGUMENT,
+         0,
+         0,
+         0,
+         {},
+         1},
+        {"argument of 8 bytes", With(Inline(0), 18, 8), 768, LEDSIM_BAD_ARGUMENT, 0, 0, 0, {}, 1},
+        {"another method", Inline(0, 0x44454C58), 768, LEDSIM_UNKNOWN_METHOD, 0, 0, 0, {}, 1},
+        {"reply does not fit", Inline(0), 19, LEDSIM_REPLY_TOO_SMALL, 0, 0, 0, {}, 1},
+        {"no reply buffer", Inline(0), 0, LEDSIM_REPLY_TOO_SMALL, 0, 0, 0, {}, 1},
+        {"failing", Inline(0), 768, LEDSIM_FAILED_ON_PURPOSE, 0, 0, 0, {}, 1, LEDSIM_REPLY_FAIL},
+        {"unparsable",
+         Inline(0),
+         768,
+         LEDSIM_ANSWERED_UNPARSABLE,
+         0,
+         0,
+         216,
+         {},
+         0,
+         LEDSIM_REPLY_UNPARSABLE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         *device = {};
         device->led = 1;
+        ASSERT_TRUE(LedSimSetReplyMode(device.get(), c.mode));
         EXPECT_EQ(Send(c.request, c.capacity), c.replied);
         EXPECT_EQ(entry.outcome, c.outcome);
         EXPECT_EQ(entry.value, c.value);
@@ -101,7 +124,7 @@ TEST_F(LedSimDeviceTest, JudgesEveryRequestByItsOwnBytesAndAnswersOnlyASoundPled
         EXPECT_EQ(entry.length, std::min<size_t>(c.request.size(), 0xFFFF));
         EXPECT_EQ(device->led, c.ledAfter);
         if (c.replied) {
-            EXPECT_EQ(led::ReplyDataWord(reply.data(), reply.size(), 0), c.ledAfter);
+            EXPECT_EQ(led::ReplyDataWord(reply.data(), c.replied, 0), c.word);
         } else if (c.capacity) {
             EXPECT_EQ(reply[0], 0xEE) << "a refused request writes no reply";
         }
@@ -109,34 +132,7 @@ TEST_F(LedSimDeviceTest, JudgesEveryRequestByItsOwnBytesAndAnswersOnlyASoundPled
         ASSERT_EQ(recorded.size(), 1u);
         EXPECT_EQ(std::memcmp(&recorded[0], &entry, sizeof entry), 0);
     }
-}
-
-TEST_F(LedSimDeviceTest, EachReplyModeGivesTheProgramWhatItPromises) {
-    struct Case {
-        uint32_t mode;
-        uint8_t outcome;
-        bool replied;
-        std::optional<uint32_t> word;  // as the program's parser reads the reply
-        uint32_t ledAfter;
-    } cases[] = {
-        {LEDSIM_REPLY_NORMAL, LEDSIM_ANSWERED, true, 1u, 1},
-        {LEDSIM_REPLY_FAIL, LEDSIM_FAILED_ON_PURPOSE, false, std::nullopt, 0},
-        {LEDSIM_REPLY_UNPARSABLE, LEDSIM_ANSWERED_UNPARSABLE, true, std::nullopt, 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
-        *device = {};
-        ASSERT_TRUE(LedSimSetReplyMode(device.get(), c.mode));
-        const size_t replied = Send(Inline(1));
-        EXPECT_EQ(replied != 0, c.replied);
-        EXPECT_EQ(entry.outcome, c.outcome);
-        EXPECT_EQ(device->led, c.ledAfter);
-        if (replied) {
-            EXPECT_EQ(led::ReplyDataWord(reply.data(), replied, 0), c.word);
-        }
-    }
     EXPECT_FALSE(LedSimSetReplyMode(device.get(), LEDSIM_REPLY_MODES));
-    EXPECT_EQ(device->replyMode, LEDSIM_REPLY_UNPARSABLE);
 }
 
 TEST_F(LedSimDeviceTest, TheRecordKeepsTheLatestEntriesInOrderAcrossPagesAndClearing) {
