@@ -71,7 +71,7 @@ void CVoxteloDlg::SetUpMembers() {
     dialogState_ = CallState::INIT;
     activeCarrier_ = Carrier::None;
 
-    ledAvailable_ = settings_.setLed ? true : LedDevice::Open();
+    ledAvailable_ = LedDevice::Open();
 
     debugEnabled_ = false;
     SetWindowTextA(Handle(), kTitle);

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,17 +21,14 @@ class ModemPhone;
 class SkypeApi;
 struct ContactEntry;
 
-// The periods of the call notice, the ring file and the LED. The program runs with the
-// defaults; tests pass short periods, a ring file of their own and a stand-in for the LED.
+// The periods of the call notice and the ring file. The program runs with the defaults;
+// tests pass short periods and a ring file of their own.
 struct CallControlSettings {
     unsigned noticeAppearMs = 500;
     unsigned noticeStayMs = 5000;
     unsigned noticeHideMs = 500;
     unsigned noticeRepeatMs = 4500;  // timer 69
     std::string ringPath;            // "" = RING.WAV beside the program
-    // Takes every LED value (1 on, 0 off) instead of the ACPI device, which is then not
-    // opened.
-    std::function<void(uint32_t value)> setLed;
 };
 
 class CVoxteloDlg : public fw::Dialog {

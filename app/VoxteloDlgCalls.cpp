@@ -105,13 +105,8 @@ void CVoxteloDlg::SyncCarrier() {
         }
     }
     if (ledAvailable_) {
-        const uint32_t value = IsCallUp(dialogState_) ? 1 : 0;
-        if (settings_.setLed) {
-            settings_.setLed(value);
-        } else {
-            // A failed request changes nothing and is not reported.
-            LedDevice::SetLed(led::kMethodPled, value);
-        }
+        // A failed request changes nothing and is not reported.
+        LedDevice::SetLed(led::kMethodPled, IsCallUp(dialogState_) ? 1 : 0);
     }
     PostRepaint();
 }

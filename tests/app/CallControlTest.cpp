@@ -22,6 +22,7 @@
 #include "popups/DebugDlg.h"
 #include "popups/TaskbarNotifier.h"
 #include "res/resource.h"
+#include "sim/led/control/LedSimControl.h"
 #include "sim/modem/control/SimModemControl.h"
 #include "sim/skype/SimProcess.h"
 #include "skype/SkypeApi.h"
@@ -30,11 +31,6 @@
 namespace {
 
 constexpr DWORD kWaitMs = 15000;
-
-struct LedRequest {
-    uint32_t value;
-    CallState state;  // the window's state when it was sent
-};
 
 // A wave file of silence (8 kHz, 8 bits, mono): long enough to be still playing when a test
 // looks.
@@ -81,14 +77,10 @@ protected:
     // The window as the modal run creates it, its start-up events still queued.
     void Create(const std::string& ringFile = "") {
         dialog.reset();
-        leds.clear();
         CallControlSettings settings;
         settings.noticeAppearMs = 30;
         settings.noticeHideMs = 30;
         settings.ringPath = ringFile.empty() ? ringPath : ringFile;
-        settings.setLed = [this](uint32_t value) {
-            leds.push_back({value, dialog->DialogState()});
-        };
         dialog = std::make_unique<CVoxteloDlg>(std::vector<std::string>{"voxtelo.exe"}, settings);
         ASSERT_TRUE(dialog->CreateModeless(nullptr));
     }
@@ -164,7 +156,6 @@ protected:
     simmodem::Control modem;
     std::unique_ptr<skypesim::SimProcess> skype;
     std::unique_ptr<CVoxteloDlg> dialog;
-    std::vector<LedRequest> leds;
     std::string callId;
 };
 
@@ -396,29 +387,62 @@ TEST_F(CallControl, PlacingACallHidesTheWindowWhichAModemCallsEndBringsBack) {
     }
 }
 
+// Through the LED device stand-in, whose record other test programs share.
 TEST_F(CallControl, TheLedIsLitExactlyWhileACallIsUpAndAskedOnEverySync) {
-    Start();
-    ModemCallUp();
-    modem.HangUp();
-    ASSERT_TRUE(WaitForState(CallState::NORMAL));
-    ASSERT_FALSE(leds.empty());
-    std::vector<CallState> seen;
-    for (const LedRequest& request : leds) {
-        EXPECT_EQ(request.value, IsCallUp(request.state) ? 1u : 0u) << CallStateName(request.state);
-        if (seen.empty() || seen.back() != request.state) {
-            seen.push_back(request.state);
+    ledsim::Control led;
+    uint32_t mark = led.LastSeq();
+    // The LED values this process asked for since `mark`.
+    auto values = [&] {
+        std::vector<uint32_t> asked;
+        for (const ledsim::Entry& entry : led.Entries(mark)) {
+            if (entry.process == GetCurrentProcessId() && entry.IsPled(entry.value)) {
+                asked.push_back(entry.value);
+            }
         }
+        return asked;
+    };
+    const std::function<void()> startIdle = [&] { Start(); };
+    const std::function<void()> ring = [&] { modem.Ring("5551234"); };
+    const std::function<void()> phoneKey = [&] { PhoneKey(); };
+    const std::function<void()> hangUp = [&] { modem.HangUp(); };
+    const std::function<void()> dial = [&] {
+        modem.SetConnectMode(simmodem::ConnectMode::FarEndAnswers);
+        dialog->SetDialString("5550000");
+        dialog->OnCallStart();
+    };
+    const std::function<void()> startWithoutLine = [&] {
+        modem.Configure("lines none");
+        Start();
+        // Skype's carrier sync: the window's only event while nothing is ready.
+        PostMessageA(dialog->Handle(), msg::UM_INTERNAL, msg::RECIPIENT_SKYPE, msg::EV_SKYPE_SYNC);
+    };
+    const struct {
+        const char* step;
+        const std::function<void()>& action;
+        CallState state;
+    } steps[] = {
+        {"start", startIdle, CallState::NORMAL},
+        {"ring", ring, CallState::RINGING},
+        {"answer", phoneKey, CallState::ANSWERING},
+        {"far end hangs up", hangUp, CallState::NORMAL},
+        {"dial", dial, CallState::DIALING},
+        {"hang up", phoneKey, CallState::NORMAL},
+        {"no line", startWithoutLine, CallState::INIT},
+    };
+    for (const auto& s : steps) {
+        mark = led.LastSeq();
+        s.action();
+        ASSERT_TRUE(WaitForState(s.state)) << s.step;
+        ASSERT_TRUE(Wait([&] { return !values().empty(); })) << s.step;
+        EXPECT_EQ(values().back(), IsCallUp(s.state) ? 1u : 0u) << s.step;
     }
-    EXPECT_EQ(seen, (std::vector<CallState>{CallState::NORMAL, CallState::RINGING,
-                                            CallState::ANSWERING, CallState::NORMAL}));
 
-    // The carrier sync that Skype answers sends the unchanged value once more.
-    const size_t before = leds.size();
+    // Every carrier sync asks again, the value unchanged.
+    mark = led.LastSeq();
     PostMessageA(dialog->Handle(), msg::UM_INTERNAL, msg::RECIPIENT_SKYPE, msg::EV_SKYPE_SYNC);
-    ASSERT_TRUE(Wait([&] { return leds.size() > before; }));
+    ASSERT_TRUE(Wait([&] { return !values().empty(); }));
     test::PumpPending();
-    ASSERT_EQ(leds.size(), before + 1);
-    EXPECT_EQ(leds.back().value, 0u);
+    EXPECT_EQ(values(), std::vector<uint32_t>{0});
 }
 
 TEST_F(CallControl, EachRingRewindsAndPlaysTheOpenFileAndAMissingFileIsSilent) {

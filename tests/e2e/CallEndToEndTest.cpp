@@ -1,6 +1,7 @@
-// The real voxtelo.exe beside both simulators, driven with real X input: a modem call rings,
-// its notice rises in the work area's corner, a click on the notice answers, the far end
-// hangs up, and the phone comes back on screen.
+// The real voxtelo.exe beside both simulators and the LED device stand-in, driven with real X
+// input: a modem call rings and lights the LED, its notice rises in the work area's corner, a
+// click on the notice answers, the far end hangs up, the phone comes back on screen and the
+// LED goes out.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "sim/led/control/LedSimControl.h"
 #include "sim/modem/control/SimModemControl.h"
 #include "sim/skype/SimProcess.h"
 #include "tests/support/GuiTest.h"
@@ -48,7 +50,7 @@ HWND NoticeOf(DWORD processId) {
     return nullptr;
 }
 
-TEST(CallEndToEnd, AModemCallsNoticeRisesAClickOnItAnswersAndThePhoneComesBackAfterwards) {
+TEST(CallEndToEnd, AModemCallLightsTheLedItsNoticeAnswersAClickAndTheEndBringsThePhoneBack) {
     const std::string book = test::TestProgramFolder() + "Bookmark.ini";
     std::ofstream(book, std::ios::trunc)
         << "[Alice]\nPhone_Home=\nPhone_Office=\nPhone_Mobile=5551234\n";
@@ -67,6 +69,8 @@ TEST(CallEndToEnd, AModemCallsNoticeRisesAClickOnItAnswersAndThePhoneComesBackAf
         [&] { return (main = test::DialogOfProcess("Voxtelo", program.ProcessId())); }, kWaitMs));
     ASSERT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(main); }, kWaitMs));
 
+    ledsim::Control led;
+    const uint32_t ledMark = led.LastSeq();
     modem.Ring("5551234");
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -87,11 +91,14 @@ TEST(CallEndToEnd, AModemCallsNoticeRisesAClickOnItAnswersAndThePhoneComesBackAf
     ASSERT_TRUE(
         StartXdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1"));
     EXPECT_TRUE(modem.WaitForAnswer(kWaitMs, mark).has_value());
+    const auto on = led.WaitForLed(1, ledMark, kWaitMs, program.ProcessId());
+    ASSERT_TRUE(on.has_value());
 
     modem.HangUp();
     EXPECT_TRUE(modem.WaitForDrop(kWaitMs, mark).has_value());
     EXPECT_TRUE(test::WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, kWaitMs));
     EXPECT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(notice); }, kWaitMs));
+    EXPECT_TRUE(led.WaitForLed(0, on->seq, kWaitMs, program.ProcessId()).has_value());
 
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.WaitForExit(10000));
