@@ -2,7 +2,6 @@
 // modem call is up, and the common course of every timer tick.
 #include "app/VoxteloDlg.h"
 
-#include "core/Messages.h"
 #include "framework/Text.h"
 #include "popups/TaskbarNotifier.h"
 
