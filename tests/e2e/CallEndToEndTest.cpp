@@ -93,6 +93,7 @@ TEST(CallEndToEnd, AModemCallLightsTheLedItsNoticeAnswersAClickAndTheEndBringsTh
     EXPECT_TRUE(modem.WaitForAnswer(kWaitMs, mark).has_value());
     const auto on = led.WaitForLed(1, ledMark, kWaitMs, program.ProcessId());
     ASSERT_TRUE(on.has_value());
+    SetCursorPos(0, 0);  // out of the way of the notices of the tests to come
 
     modem.HangUp();
     EXPECT_TRUE(modem.WaitForDrop(kWaitMs, mark).has_value());

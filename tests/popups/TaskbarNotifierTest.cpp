@@ -51,6 +51,9 @@ RECT WorkArea() {
 class Notice : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The display is shared with other tests: the pointer must not rest where the notice
+        // rises, or the notice would be hovered.
+        SetCursorPos(0, 0);
         ASSERT_TRUE(parent.Create({L"VoxteloNoticeTestParent"}));
         ASSERT_TRUE(notifier.Create(parent.Handle()));
         ASSERT_TRUE(notifier.SetBackground(WhitePicture(147, 121)));
