@@ -10,14 +10,23 @@
 
 #include "core/CallState.h"
 #include "modem/ContactList.h"
+#include "modem/DelayedPost.h"
 #include "phonebook/BookmarkStore.h"
 
 class TapiDevice;
 
+// How a lost modem line is opened again: once at once, as on resume, then at most once a
+// period while it stays closed, `attempts` times in all. The loss is over once a re-opened
+// line has held for a whole period.
+struct LineRetryPolicy {
+    DWORD periodMs = 5000;
+    int attempts = 24;  // two minutes of a modem that stays away
+};
+
 class ModemPhone {
 public:
     // Loads the phone book, then opens the modem line.
-    explicit ModemPhone(HWND window);
+    explicit ModemPhone(HWND window, LineRetryPolicy retry = LineRetryPolicy());
     virtual ~ModemPhone();
     ModemPhone(const ModemPhone&) = delete;
     ModemPhone& operator=(const ModemPhone&) = delete;
@@ -30,7 +39,7 @@ public:
     // The only way back from a call: a fresh device and line, the caller forgotten, and
     // UM_PHONE_KEY posted so the window comes back.
     void Reset();
-    // Closes the line and keeps the state (suspend).
+    // Closes the line and keeps the state (suspend); a lost line is not tried again.
     void ReleaseDevice();
 
     void Dial(const std::string& number);
@@ -52,6 +61,10 @@ private:
     void PostToWindow(int code);
     void OnConnected();
     void OnCallerId();
+    void OnRequestFailed();
+    void OnLineLost(const std::string& why);
+    void ReopenLostLine();
+    void OnRetryLine();
 
     std::unique_ptr<TapiDevice> device_;
     CallState state_ = CallState::INIT;
@@ -60,4 +73,9 @@ private:
     ContactList contacts_;
     std::string callerName_;
     std::string callerNumber_;
+
+    LineRetryPolicy retry_;
+    DelayedPost retryWait_;
+    bool recovering_ = false;  // a lost line is being opened again
+    int attemptsLeft_ = 0;
 };
