@@ -59,7 +59,7 @@ constexpr int MODEM_EV_OFFERING = 32;          // an incoming call is offered
 constexpr int MODEM_EV_REQUEST_FAILED = 33;    // a LINE_REPLY carried an error (16 came first)
 constexpr int MODEM_EV_CALLERID = 34;          // the caller ID of the current call was fetched
 constexpr int MODEM_EV_LINE_LOST = 36;         // LINE_CLOSE, LINE_REMOVE of our line, or a REINIT
-constexpr int MODEM_EV_CALLINFO_REFUSED = 37;  // call information too big to fetch: no caller ID
+constexpr int MODEM_EV_CALLINFO_REFUSED = 37;  // call information claims over 64 KiB: not refetched
 constexpr int MODEM_EV_THREAD_ENDED = 38;  // the line-message thread stopped on its own: deaf line
 constexpr int MODEM_EV_RETRY_LINE = 39;    // ModemPhone's own wait is over: try the lost line again
 

@@ -10,7 +10,8 @@
 #include "modem/TapiErrorNames.h"
 #include "modem/TapiNames.h"
 
-ModemPhone::ModemPhone(HWND window, LineRetryPolicy retry) : window_(window), retry_(retry) {
+ModemPhone::ModemPhone(HWND window, LineRetryPolicy retry)
+    : window_(window), retry_(retry), attemptsLeft_(retry.attempts) {
     LoadPhoneBook();
     Initialize();
 }
@@ -49,6 +50,8 @@ void ModemPhone::Initialize() {
 }
 
 void ModemPhone::Reset() {
+    retryWait_.Cancel();
+    attemptsLeft_ = retry_.attempts;
     device_.reset();  // drops a call in progress and closes the line
     Initialize();
     callerNumber_.clear();
@@ -58,7 +61,6 @@ void ModemPhone::Reset() {
 
 void ModemPhone::ReleaseDevice() {
     retryWait_.Cancel();
-    recovering_ = false;
     device_.reset();
 }
 
@@ -181,11 +183,9 @@ void ModemPhone::OnLineLost(const std::string& why) {
     callerNumber_.clear();
     callerName_.clear();
     SetState(CallState::INIT);
-    // A retry already waiting keeps its turn, so a line that keeps failing is never opened
-    // more often than once a period.
-    if (!recovering_) {
-        recovering_ = true;
-        attemptsLeft_ = retry_.attempts;
+    // Within a period of the last attempt, the end of that period opens it: a line that
+    // keeps failing is never opened more often than once a period.
+    if (!retryWait_.Pending()) {
         ReopenLostLine();
     }
     if (callWasUp) {
@@ -195,7 +195,6 @@ void ModemPhone::OnLineLost(const std::string& why) {
 
 void ModemPhone::ReopenLostLine() {
     if (attemptsLeft_ <= 0) {
-        recovering_ = false;
         Log(fw::Format("the modem line stays closed after %d attempts", retry_.attempts));
         return;
     }
@@ -204,7 +203,7 @@ void ModemPhone::ReopenLostLine() {
                    retry_.attempts));
     device_.reset();  // a device that failed to open is kept otherwise
     Initialize();
-    // Also when the line opened: it has to hold for a period before the loss is over.
+    // Also when the line opened: should it go again soon, the period must pass first.
     retryWait_.Start(window_, retry_.periodMs, msg::RECIPIENT_MODEM, msg::MODEM_EV_RETRY_LINE);
 }
 
@@ -213,11 +212,9 @@ void ModemPhone::OnRetryLine() {
         return;  // posted just before its wait was cancelled
     }
     retryWait_.Cancel();
-    if (state_ != CallState::INIT) {
-        recovering_ = false;
-        return;
+    if (state_ == CallState::INIT) {
+        ReopenLostLine();
     }
-    ReopenLostLine();
 }
 
 void ModemPhone::OnCallerId() {

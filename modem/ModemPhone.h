@@ -15,9 +15,9 @@
 
 class TapiDevice;
 
-// How a lost modem line is opened again: once at once, as on resume, then at most once a
-// period while it stays closed, `attempts` times in all. The loss is over once a re-opened
-// line has held for a whole period.
+// How a lost modem line is opened again: at once, as on resume, then at the end of each
+// period while it stays closed, never twice within one period; at most `attempts` times
+// until a reset (the end of a call, the call-end key, a suspend) starts afresh.
 struct LineRetryPolicy {
     DWORD periodMs = 5000;
     int attempts = 24;  // two minutes of a modem that stays away
@@ -37,7 +37,7 @@ public:
     // Opens the line when no device exists (a device that failed to open is kept).
     void Initialize();
     // The only way back from a call: a fresh device and line, the caller forgotten, and
-    // UM_PHONE_KEY posted so the window comes back.
+    // UM_PHONE_KEY posted so the window comes back. A lost line gets its attempts back.
     void Reset();
     // Closes the line and keeps the state (suspend); a lost line is not tried again.
     void ReleaseDevice();
@@ -75,7 +75,6 @@ private:
     std::string callerNumber_;
 
     LineRetryPolicy retry_;
-    DelayedPost retryWait_;
-    bool recovering_ = false;  // a lost line is being opened again
-    int attemptsLeft_ = 0;
+    DelayedPost retryWait_;  // runs for a period after each attempt on a lost line
+    int attemptsLeft_;
 };

@@ -301,6 +301,7 @@ void TapiDevice::ClosePhone() {
 }
 
 int32_t TapiDevice::MakeCall(const char* number) {
+    callRequest_ = 0;
     if (!number) {
         return static_cast<int32_t>(LINEERR_INVALPOINTER);
     }
