@@ -38,7 +38,7 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// Lost lines are tried again at once and then every few milliseconds, without end in sight.
+// A lost line is tried again at once, then every 10 ms, with attempts to spare.
 constexpr LineRetryPolicy kQuickRetry{10, 100000};
 
 class ModemPhoneTest : public ::testing::Test {
