@@ -63,6 +63,7 @@ protected:
     void TearDown() override {
         dialog.reset();
         skype.reset();
+        modem.ResetConfiguration();  // no line setting left for later programs on the channel
         DeleteFileA(bookPath.c_str());
         DeleteFileA(ringPath.c_str());
     }
