@@ -54,6 +54,8 @@ public:
     // The current call's partner; while it is unknown, waits up to five times 100 ms, letting
     // the client's texts (sent messages) in meanwhile.
     std::string GetPartnerHandle();
+    // The partner as known now ("" while unknown); never waits.
+    std::string PartnerHandle() const { return session_.PartnerHandle(); }
 
     // How long one send or one window of a broadcast may take before it counts as failed:
     // a hung client must never freeze the phone.

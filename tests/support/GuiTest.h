@@ -103,6 +103,11 @@ private:
     DWORD threadId_ = 0;
 };
 
+// Starts xdotool (a Linux program, which Wine starts as it is) on the test's X display with
+// the arguments. Wine hands back no handle to wait on for a Linux process: the input's effect
+// is what a test waits for.
+bool StartXdotool(const std::string& arguments);
+
 // The folder of the running test program, with a trailing backslash.
 std::string TestProgramFolder();
 
