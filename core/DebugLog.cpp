@@ -9,11 +9,31 @@
 #include "core/Messages.h"
 #include "framework/WindowServices.h"
 
+namespace {
+
+// Only this process's Debug Window: another program's, even another copy of this one, would
+// read the record's address in its own memory, and a hung one would keep us waiting.
+HWND FindOwnDebugWindow() {
+    const DWORD self = GetCurrentProcessId();
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExA(nullptr, candidate, fw::kDialogClass, "Debug Window")) !=
+           nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(candidate, &owner);
+        if (owner == self) {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 void SendDebugText(std::string_view text) {
     if (text.empty()) {
         return;
     }
-    HWND debugWindow = fw::FindDialogWindow("Debug Window");
+    HWND debugWindow = FindOwnDebugWindow();
     if (!debugWindow) {
         return;
     }

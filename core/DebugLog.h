@@ -1,11 +1,11 @@
-// The diagnostic log: each text is sent, synchronously, to the "Debug Window".
+// The diagnostic log: each text is sent, synchronously, to this process's "Debug Window".
 #pragma once
 
 #include <string_view>
 
 // Sends `text` as UM_DEBUG_TEXT; the receiver adds one line break. An empty text is not sent;
-// without a debug window the text is dropped. A text longer than 1023 characters goes in
-// consecutive pieces of at most 1023, each its own record, so nothing is lost.
+// without a debug window of this process the text is dropped. A text longer than 1023 characters
+// goes in consecutive pieces of at most 1023, each its own record, so nothing is lost.
 void SendDebugText(std::string_view text);
 
 // The most characters one record carries: the staging buffer holds them and a zero.
