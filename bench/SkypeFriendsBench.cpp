@@ -122,8 +122,10 @@ double PumpTimingStalls(const std::function<bool()>& done, unsigned timeoutMs) {
 
 // Rebuilds the list `runs` times (each through "SEARCH FRIENDS", as the window's refresh asks).
 std::vector<Run> Measure(const char* mode, int runs) {
+    test::RigOptions product;
+    product.timing = SkypeLinkTiming();  // the product's poll period, bounds and slices
     test::SkypeLinkRig rig(
-        {std::string("reply ") + mode, "friends generate " + std::to_string(kFriends)});
+        {std::string("reply ") + mode, "friends generate " + std::to_string(kFriends)}, product);
     // The first list, at going online, warms everything up and is not counted.
     if (!rig.WaitSteadyOnline(kFriends, kRunTimeoutMs)) {
         throw std::runtime_error("the first friends list did not fill");

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -47,7 +48,7 @@ public:
     }
 
     bool SendCommand(const std::string& command) override {
-        ProbeFromPollThread();
+        ProbeFromPollThread("SendCommand");
         sent.push_back(command);
         if (sent.size() > sendsThatSucceed) {
             session_->Detach();  // what the transport does with a failed send
@@ -64,18 +65,34 @@ public:
     }
 
     void PostInternal(unsigned recipient, int code) override {
-        ProbeFromPollThread();
+        ProbeFromPollThread("PostInternal");
         posts.push_back({recipient, code});
     }
 
+    // Kept apart from `posts`: RunContinuations hands them back as the window would.
+    void PostBehindInput(unsigned recipient, int code) override {
+        ProbeFromPollThread("PostBehindInput");
+        continuations.push_back({recipient, code});
+    }
+
+    // Hands each request posted behind input to the session, in order, until none is left.
+    void RunContinuations() {
+        while (!continuations.empty()) {
+            const Post next = continuations.front();
+            continuations.erase(continuations.begin());
+            ++continuationsRun;
+            session_->OnInternalCommand(next.code);
+        }
+    }
+
     void ShowMessage(const std::string& text) override {
-        ProbeFromPollThread();
+        ProbeFromPollThread("ShowMessage");
         messages.push_back(text);
     }
 
     // Latin-1 stands in for the ANSI code page: other characters become one '?' each.
     std::string ToAnsi(const std::u16string& text) override {
-        ProbeFromPollThread();
+        ProbeFromPollThread("ToAnsi");
         std::string result;
         for (size_t i = 0; i < text.size(); ++i) {
             const char16_t unit = text[i];
@@ -95,6 +112,8 @@ public:
 
     std::vector<std::string> sent;
     std::vector<Post> posts;
+    std::vector<Post> continuations;  // posted behind input, not handed back yet
+    int continuationsRun = 0;
     std::vector<std::string> messages;
     int reportedErrors = 0;
     // Commands answered from within the send, with the texts the client sends back.
@@ -105,12 +124,14 @@ public:
     // cannot finish meanwhile means the session called out holding its lock.
     bool probeFromPollThread = false;
     int blockedProbes = 0;
+    std::set<std::string> probedCallOuts;  // which of the calls above were probed
 
 private:
-    void ProbeFromPollThread() {
+    void ProbeFromPollThread(const char* callOut) {
         if (!probeFromPollThread || blockedProbes > 0) {
             return;
         }
+        probedCallOuts.insert(callOut);
         auto finished = std::make_shared<std::promise<void>>();
         std::future<void> done = finished->get_future();
         // Detached: if the lock is held it can only finish after this call out returns.
