@@ -1,7 +1,5 @@
 #include "core/DebugLog.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -27,7 +25,29 @@ HWND FindOwnDebugWindow() {
     return nullptr;
 }
 
+// The record this thread's writer is sending; the Debug Window is on this thread and handles
+// the send before it returns.
+thread_local const COPYDATASTRUCT* recordBeingSent = nullptr;
+
+LRESULT SendTo(HWND debugWindow, const COPYDATASTRUCT& record) {
+    const COPYDATASTRUCT* outer = recordBeingSent;
+    recordBeingSent = &record;
+    const LRESULT result =
+        SendMessageA(debugWindow, msg::UM_DEBUG_TEXT, 0, reinterpret_cast<LPARAM>(&record));
+    recordBeingSent = outer;
+    return result;
+}
+
 }  // namespace
+
+bool IsDebugRecordBeingSent(const COPYDATASTRUCT* record) {
+    return record != nullptr && record == recordBeingSent;
+}
+
+LRESULT SendDebugRecord(const COPYDATASTRUCT& record) {
+    HWND debugWindow = FindOwnDebugWindow();
+    return debugWindow ? SendTo(debugWindow, record) : 0;
+}
 
 void SendDebugText(std::string_view text) {
     if (text.empty()) {
@@ -42,7 +62,6 @@ void SendDebugText(std::string_view text) {
         const size_t length = std::min(kDebugTextPieceMax, text.size() - offset);
         std::memcpy(staging.data(), text.data() + offset, length);
         staging[length] = '\0';
-        COPYDATASTRUCT record{0, static_cast<DWORD>(length + 1), staging.data()};
-        SendMessageA(debugWindow, msg::UM_DEBUG_TEXT, 0, reinterpret_cast<LPARAM>(&record));
+        SendTo(debugWindow, COPYDATASTRUCT{0, static_cast<DWORD>(length + 1), staging.data()});
     }
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/DebugLog.h"
 #include "core/Messages.h"
 #include "framework/CopyData.h"
 #include "res/resource.h"
@@ -15,23 +16,15 @@ bool CDebugDlg::OnInitDialog() {
     return true;
 }
 
-// Lines are sent, never posted: a posted record comes from outside, and its address means
-// nothing here.
-bool CDebugDlg::PreTranslateMessage(MSG& queued) {
-    if (queued.message == msg::UM_DEBUG_TEXT && queued.hwnd == Handle()) {
-        return true;
-    }
-    return Dialog::PreTranslateMessage(queued);
-}
-
 std::optional<LRESULT> CDebugDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == msg::UM_DEBUG_TEXT) {
-        // Every writer runs on this thread. A record sent from another thread, of another
-        // program above all, is an address that may mean nothing here.
-        if (InSendMessage()) {
+        const auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        // Every writer is on this thread and sends; whatever else arrives as a record is an
+        // address from elsewhere.
+        if (!IsDebugRecordBeingSent(record)) {
             return 0;
         }
-        return OnDebugText(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        return OnDebugText(record);
     }
     return Dialog::OnMessage(message, wParam, lParam);
 }

@@ -14,8 +14,6 @@ public:
     // Lines the box holds before the next line empties it.
     static constexpr int kMaxLines = 200;
 
-    bool PreTranslateMessage(MSG& queued) override;
-
 protected:
     bool OnInitDialog() override;
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
