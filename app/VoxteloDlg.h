@@ -12,6 +12,7 @@
 #include "framework/Dialog.h"
 #include "framework/GdiplusSession.h"
 
+class CBookmarkDlg;
 class CDebugDlg;
 class ModemPhone;
 class SkypeApi;
@@ -33,6 +34,7 @@ public:
     bool HasFocus() const { return hasFocus_; }
     const std::string& RingPath() const { return ringPath_; }
     CDebugDlg* DebugWindow() const { return debugDlg_; }
+    CBookmarkDlg* BookmarkDialog() const { return bookmarkDlg_; }
     ModemPhone* Modem() const { return modem_.get(); }
     SkypeApi* Skype() const { return skype_.get(); }
 
@@ -74,7 +76,8 @@ private:
     bool hasFocus_ = false;
     std::string ringPath_;
 
-    CDebugDlg* debugDlg_ = nullptr;  // ends itself with its window
+    CDebugDlg* debugDlg_ = nullptr;        // ends itself with its window
+    CBookmarkDlg* bookmarkDlg_ = nullptr;  // ends itself with its window
     std::unique_ptr<SkypeApi> skype_;
     std::unique_ptr<ModemPhone> modem_;
 };
