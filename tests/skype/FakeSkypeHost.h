@@ -4,8 +4,9 @@
 
 #include <chrono>
 #include <cstddef>
-#include <future>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -127,26 +128,71 @@ public:
     std::set<std::string> probedCallOuts;  // which of the calls above were probed
 
 private:
+    // Stands in for the poll thread: one thread for the fake's life, reading when asked. (A
+    // thread per probe sometimes did not start within seconds under Wine on a busy machine.)
+    class Prober {
+    public:
+        explicit Prober(SkypeSession& session) : thread_([this, &session] { Run(session); }) {}
+        ~Prober() {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                stop_ = true;
+            }
+            changed_.notify_all();
+            thread_.join();
+        }
+        // Has the thread read the session's shared state; false when that took 10 s.
+        bool Probe() {
+            std::unique_lock<std::mutex> lock(mutex_);
+            const unsigned asked = ++asked_;
+            changed_.notify_all();
+            return changed_.wait_for(lock, std::chrono::seconds(10),
+                                     [&] { return answered_ >= asked; });
+        }
+
+    private:
+        void Run(SkypeSession& session) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            for (;;) {
+                changed_.wait(lock, [&] { return stop_ || answered_ < asked_; });
+                if (stop_) {
+                    return;
+                }
+                const unsigned asked = asked_;
+                lock.unlock();
+                session.GetState();
+                session.ContactCount();
+                session.PollCommands();
+                lock.lock();
+                answered_ = asked;
+                changed_.notify_all();
+            }
+        }
+
+        std::mutex mutex_;
+        std::condition_variable changed_;
+        unsigned asked_ = 0;
+        unsigned answered_ = 0;
+        bool stop_ = false;
+        std::thread thread_;
+    };
+
     void ProbeFromPollThread(const char* callOut) {
         if (!probeFromPollThread || blockedProbes > 0) {
             return;
         }
         probedCallOuts.insert(callOut);
-        auto finished = std::make_shared<std::promise<void>>();
-        std::future<void> done = finished->get_future();
-        // Detached: if the lock is held it can only finish after this call out returns.
-        std::thread([session = session_, finished] {
-            session->GetState();
-            session->ContactCount();
-            session->PollCommands();
-            finished->set_value();
-        }).detach();
-        if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        if (!prober_) {
+            prober_ = std::make_unique<Prober>(*session_);
+        }
+        // If the session held its lock, the read could only finish after this call out.
+        if (!prober_->Probe()) {
             ++blockedProbes;
         }
     }
 
     SkypeSession* session_ = nullptr;
+    std::unique_ptr<Prober> prober_;  // goes first: its thread reads the session
 };
 
 }  // namespace skype::testing

@@ -51,8 +51,10 @@ struct Rig {
         });
     }
     ::testing::AssertionResult Attach() {
+        const size_t before = client.attaches.size();
         client.Discover();
-        if (!Wait([&] { return !client.attaches.empty(); })) {
+        // The answer to this discover, not one that came before it.
+        if (!Wait([&] { return client.attaches.size() > before; })) {
             return ::testing::AssertionFailure() << "no attach message";
         }
         if (client.attaches.back().status != 0) {
