@@ -56,8 +56,8 @@ SkypeLinkRig::SkypeLinkRig(std::vector<std::string> simCommands, const RigOption
     api_ = std::make_unique<SkypeApi>(host_.Handle(), options.timing);
     api_->Discover();
     // The poll thread's first pass is over (it broadcast too, or it found the client attached
-    // and asked it), and every broadcast is answered: no late answer to one of them lands in
-    // the middle of the test.
+    // and asked it, ending with PING), and every broadcast is answered: nothing of the start-up
+    // lands in the middle of the test.
     if (sim_ && !Wait([&] { return StartUpAnswered(); })) {
         throw std::runtime_error("the start-up broadcasts were not answered");
     }
@@ -66,13 +66,13 @@ SkypeLinkRig::SkypeLinkRig(std::vector<std::string> simCommands, const RigOption
 bool SkypeLinkRig::StartUpAnswered() {
     size_t discovers = 0;
     size_t answers = 0;
-    size_t texts = 0;
+    bool pinged = false;  // a PING ends a pass
     for (const skypesim::RecordEntry& entry : Control().Record()) {
         discovers += entry.kind == skypesim::RecordKind::Discover ? 1 : 0;
         answers += entry.kind == skypesim::RecordKind::Attach ? 1 : 0;
-        texts += entry.kind == skypesim::RecordKind::In ? 1 : 0;
+        pinged = pinged || (entry.kind == skypesim::RecordKind::In && entry.text == "PING");
     }
-    return answers >= discovers && (discovers >= 2 || texts > 0);
+    return answers >= discovers && (discovers >= 2 || pinged);
 }
 
 SkypeLinkRig::~SkypeLinkRig() {
