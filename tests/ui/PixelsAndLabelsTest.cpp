@@ -1,0 +1,108 @@
+// The compositor against the dimming rule, and the label texts' shortening and bounding.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/ui/SkinFakes.h"
+#include "ui/Label.h"
+#include "ui/Pixels.h"
+
+namespace ui::testing {
+namespace {
+
+// Source-over in straight colour, as the rule is written: picture * a + below * (1 - a).
+double Expected(double picture, double pictureAlpha, double below, double constantAlpha) {
+    const double a = pictureAlpha / 255.0 * constantAlpha / 255.0;
+    return picture * a + below * (1.0 - a);
+}
+
+TEST(Composite, DimmedPicturesShowAtOneHundredOf255OverWhatLiesBeneath) {
+    struct Case {
+        uint8_t alpha, red, green, blue;
+        uint8_t constantAlpha;
+    } cases[] = {
+        {255, 0, 0, 0, 100},      {255, 200, 30, 90, 100}, {255, 255, 255, 255, 100},
+        {255, 12, 180, 240, 255}, {128, 200, 30, 90, 100}, {128, 200, 30, 90, 255},
+        {0, 0, 0, 0, 100},        {1, 255, 0, 0, 255},
+    };
+    for (const Case& c : cases) {
+        PixelBuffer canvas = SolidPicture(2, 1, 0xFFFFFFFF);
+        PixelBuffer picture(1, 1);
+        picture.View().Row(0)[0] = Premultiply(c.alpha, c.red, c.green, c.blue);
+        Composite(canvas.View(), picture.View(), 1, 0, c.constantAlpha);
+
+        const uint32_t pixel = canvas.At(1, 0);
+        const double straight[] = {double(c.red), double(c.green), double(c.blue)};
+        const uint8_t got[] = {RedOf(pixel), GreenOf(pixel), BlueOf(pixel)};
+        for (int channel = 0; channel < 3; ++channel) {
+            EXPECT_NEAR(got[channel], Expected(straight[channel], c.alpha, 255, c.constantAlpha),
+                        1.0)
+                << "alpha " << int(c.alpha) << " constant " << int(c.constantAlpha) << " channel "
+                << channel;
+        }
+        EXPECT_EQ(AlphaOf(pixel), 255);
+        EXPECT_EQ(canvas.At(0, 0), 0xFFFFFFFFu) << "beside the picture nothing changes";
+    }
+}
+
+TEST(Composite, LeavesOutWhatFallsOutsideTheTarget) {
+    const PixelBuffer picture = SolidPicture(3, 3, 0xFF102030);
+    struct Case {
+        int x, y;
+        int covered;
+    } cases[] = {{0, 0, 9}, {-1, -1, 4}, {3, 2, 1}, {4, 0, 0}, {-3, 0, 0}, {0, 5, 0}};
+    for (const Case& c : cases) {
+        PixelBuffer canvas(4, 3);
+        Composite(canvas.View(), picture.View(), c.x, c.y, 255);
+        int covered = 0;
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 4; ++x) {
+                covered += canvas.At(x, y) != 0;
+            }
+        }
+        EXPECT_EQ(covered, c.covered) << "at (" << c.x << ", " << c.y << ")";
+    }
+}
+
+TEST(ShortenLabel, KeepsSixteenCharactersWholeAndCutsLongerOnesAtACharacter) {
+    // A stand-in for a two-byte code page: bytes from 0x81 open a character of two.
+    const LeadBytePredicate doubleByte = [](unsigned char b) { return b >= 0x81; };
+    struct Case {
+        std::string text;
+        bool dbcs;
+        std::string expected;
+    } cases[] = {
+        {"", false, ""},
+        {"0123456789abcdef", false, "0123456789abcdef"},
+        {"0123456789abcdefg", false, "0123456789abcdef..."},
+        {"0123456789abcdef...", false, "0123456789abcdef..."},
+        {"line one\nline two!", false, "line one\nline tw..."},
+        // 15 single bytes, then a two-byte character as the 16th: kept whole.
+        {"0123456789abcde\x81\x40xyz", true, "0123456789abcde\x81\x40..."},
+        // Eight two-byte characters are 16 bytes but only 8 characters.
+        {std::string(16, '\x90'), true, std::string(16, '\x90')},
+        {std::string(34, '\x90'), true, std::string(32, '\x90') + "..."},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ShortenLabel(c.text, c.dbcs ? doubleByte : nullptr), c.expected) << c.text;
+    }
+}
+
+TEST(BoundLabelUnits, KeepsWholeCharactersWithinFortyNineUnits) {
+    const std::u16string pair = u"\U0001F600";
+    struct Case {
+        std::u16string text;
+        std::u16string expected;
+    } cases[] = {
+        {std::u16string(49, u'a'), std::u16string(49, u'a')},
+        {std::u16string(60, u'a'), std::u16string(49, u'a')},
+        {std::u16string(48, u'a') + pair, std::u16string(48, u'a')},
+        {std::u16string(47, u'a') + pair + u"b", std::u16string(47, u'a') + pair},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BoundLabelUnits(c.text), c.expected) << "length " << c.text.size();
+    }
+}
+
+}  // namespace
+}  // namespace ui::testing

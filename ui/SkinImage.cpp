@@ -1,0 +1,15 @@
+// Drawing a decoded skin picture; its decoding is in SkinImageLoad.cpp (Windows only).
+#include "ui/SkinImage.h"
+
+#include <algorithm>
+
+namespace ui {
+
+void SkinImage::Draw(PixelView target, int x, int y, int w, int h, bool dimmed) const {
+    ConstPixelView source = pixels_.View();
+    source.width = std::clamp(w, 0, source.width);
+    source.height = std::clamp(h, 0, source.height);
+    Composite(target, source, x, y, dimmed ? kDimmedAlpha : 255);
+}
+
+}  // namespace ui
