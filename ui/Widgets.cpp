@@ -109,12 +109,7 @@ ContactItem::ContactItem(SkinText& text, const SkinImage* image, const skype::Sk
 
 ContactItem::ContactItem(SkinText& text, const SkinImage* image, const ContactEntry& entry,
                          ContactItem* previous)
-    : SkinWidget(text, image),
-      previous_(previous),
-      name_(entry.name),
-      home_(entry.home),
-      office_(entry.office),
-      mobile_(entry.mobile) {
+    : SkinWidget(text, image), previous_(previous), name_(entry.name), entry_(entry) {
     SetLabel(text_.ShortenLabel(entry.name));
 }
 
@@ -126,20 +121,26 @@ void ContactItem::Relayout() {
 }
 
 std::string ContactItem::Number(std::string_view kind) const {
+    if (!entry_) {
+        return std::string();
+    }
     if (kind == "Home") {
-        return home_;
+        return entry_->home;
     }
     if (kind == "Office") {
-        return office_;
+        return entry_->office;
     }
     if (kind == "Mobile") {
-        return mobile_;
+        return entry_->mobile;
     }
     return std::string();
 }
 
 std::string ContactItem::DefaultNumber() const {
-    for (const std::string* number : {&home_, &office_, &mobile_}) {
+    if (!entry_) {
+        return std::string();
+    }
+    for (const std::string* number : {&entry_->home, &entry_->office, &entry_->mobile}) {
         if (!number->empty()) {
             return *number;
         }

@@ -3,14 +3,15 @@
 // themselves; the paint pass composes them all.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "modem/ContactEntry.h"
 #include "ui/Label.h"
 #include "ui/Pixels.h"
 #include "ui/Rect.h"
 
-struct ContactEntry;
 namespace skype {
 class SkypeContact;
 }
@@ -126,15 +127,15 @@ public:
     std::string Number(std::string_view kind) const;
     // The first non-empty of home, office and mobile; "" for none and for Skype items.
     std::string DefaultNumber() const;
+    // The phone-book entry as it was when the item was made; null for Skype items.
+    const ContactEntry* Entry() const { return entry_ ? &*entry_ : nullptr; }
 
 private:
     ContactItem* previous_;
     ContactItem* next_ = nullptr;
     bool selected_ = false;
     std::string name_;
-    std::string home_;
-    std::string office_;
-    std::string mobile_;
+    std::optional<ContactEntry> entry_;  // a copy, for phone-book items only
 };
 
 }  // namespace ui
