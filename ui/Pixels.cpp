@@ -78,4 +78,87 @@ void Composite(PixelView target, ConstPixelView source, int x, int y, uint8_t co
     }
 }
 
+PixelRuns::PixelRuns(ConstPixelView picture) {
+    auto kindOf = [](uint32_t pixel) {
+        const uint32_t alpha = pixel >> 24;
+        return alpha == 0 ? kTransparent : alpha == 255 ? kOpaque : kMixed;
+    };
+    rowStarts_.reserve(static_cast<size_t>(picture.height) + 1);
+    for (int y = 0; y < picture.height; ++y) {
+        rowStarts_.push_back(runs_.size());
+        const uint32_t* row = picture.Row(y);
+        int x = 0;
+        while (x < picture.width) {
+            const Kind kind = kindOf(row[x]);
+            const int start = x;
+            while (x < picture.width && kindOf(row[x]) == kind) {
+                ++x;
+            }
+            runs_.push_back(Run{start, x, kind});
+        }
+    }
+    rowStarts_.push_back(runs_.size());
+}
+
+void PixelRuns::CompositeOpaque(PixelView target, ConstPixelView picture, int x, int y) const {
+    const int top = std::max(y, 0);
+    const int bottom = std::min(y + picture.height, target.height);
+    for (int row = top; row < bottom; ++row) {
+        const int pictureRow = row - y;
+        const uint32_t* from = picture.Row(pictureRow);
+        uint32_t* to = target.Row(row);
+        for (size_t i = rowStarts_[pictureRow]; i < rowStarts_[pictureRow + 1]; ++i) {
+            const Run& run = runs_[i];
+            const int left = std::max(x + run.start, 0);
+            const int right = std::min(x + run.end, target.width);
+            if (left >= right || run.kind == kTransparent) {
+                continue;
+            }
+            if (run.kind == kOpaque) {
+                std::memcpy(to + left, from + (left - x),
+                            static_cast<size_t>(right - left) * sizeof(uint32_t));
+            } else {
+                for (int column = left; column < right; ++column) {
+                    to[column] = Over(from[column - x], to[column]);
+                }
+            }
+        }
+    }
+}
+
+Rect ChangedArea(ConstPixelView now, ConstPixelView before) {
+    const size_t rowBytes = static_cast<size_t>(now.width) * sizeof(uint32_t);
+    auto rowDiffers = [&](int y) { return std::memcmp(now.Row(y), before.Row(y), rowBytes) != 0; };
+    int top = 0;
+    while (top < now.height && !rowDiffers(top)) {
+        ++top;
+    }
+    if (top == now.height) {
+        return Rect{};
+    }
+    int bottom = now.height;
+    while (!rowDiffers(bottom - 1)) {
+        --bottom;
+    }
+    int left = now.width;
+    int right = 0;
+    for (int y = top; y < bottom; ++y) {
+        const uint32_t* a = now.Row(y);
+        const uint32_t* b = before.Row(y);
+        for (int x = 0; x < left; ++x) {
+            if (a[x] != b[x]) {
+                left = x;
+                break;
+            }
+        }
+        for (int x = now.width - 1; x >= right; --x) {
+            if (a[x] != b[x]) {
+                right = x + 1;
+                break;
+            }
+        }
+    }
+    return Rect{left, top, right, bottom};
+}
+
 }  // namespace ui

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "ui/Rect.h"
+
 namespace ui {
 
 struct ConstPixelView {
@@ -75,5 +77,30 @@ void Clear(PixelView target);
 // source pixel's alpha scaled by `constantAlpha` / 255. Whatever falls outside the target is
 // left out.
 void Composite(PixelView target, ConstPixelView source, int x, int y, uint8_t constantAlpha);
+
+// A picture's rows cut into runs of fully transparent, fully opaque and mixed pixels, so that
+// drawing it at full strength skips the first, copies the second and blends only the third.
+class PixelRuns {
+public:
+    PixelRuns() = default;
+    explicit PixelRuns(ConstPixelView picture);
+
+    // The same as Composite(target, picture, x, y, 255) for the picture the runs were made of.
+    void CompositeOpaque(PixelView target, ConstPixelView picture, int x, int y) const;
+
+private:
+    enum Kind : uint8_t { kTransparent, kOpaque, kMixed };
+    struct Run {
+        int start;
+        int end;
+        Kind kind;
+    };
+    std::vector<Run> runs_;
+    std::vector<size_t> rowStarts_;  // the first run of each row, and one past the last row's
+};
+
+// The smallest rectangle holding every pixel in which two pictures of the same size differ;
+// empty (all zero) when they are the same.
+Rect ChangedArea(ConstPixelView now, ConstPixelView before);
 
 }  // namespace ui

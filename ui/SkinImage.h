@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 
 #include "ui/Pixels.h"
 
@@ -20,7 +19,7 @@ public:
     bool Load(const char* name, const char* type, void* module);
 
     // Takes decoded, premultiplied pixels (the loader's result, or a picture made in code).
-    void Assign(PixelBuffer pixels) { pixels_ = std::move(pixels); }
+    void Assign(PixelBuffer pixels);
 
     int Width() const { return pixels_.Width(); }
     int Height() const { return pixels_.Height(); }
@@ -32,6 +31,7 @@ public:
 
 private:
     PixelBuffer pixels_;
+    PixelRuns runs_;
 };
 
 }  // namespace ui

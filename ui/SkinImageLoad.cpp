@@ -92,7 +92,7 @@ PixelBuffer PremultipliedPixels(Gdiplus::GpBitmap* bitmap) {
 }  // namespace
 
 bool SkinImage::Load(const char* name, const char* type, void* module) {
-    pixels_ = PixelBuffer();
+    Assign(PixelBuffer());
     auto* instance = static_cast<HMODULE>(module);
     HRSRC resource = FindResourceA(instance, name, type);
     if (!resource) {
@@ -111,7 +111,7 @@ bool SkinImage::Load(const char* name, const char* type, void* module) {
     if (!bitmap) {
         return false;
     }
-    pixels_ = PremultipliedPixels(bitmap.get());
+    Assign(PremultipliedPixels(bitmap.get()));
     return !pixels_.Empty();
 }
 

@@ -9,12 +9,6 @@ namespace ui {
 
 namespace {
 
-// How each id paints: dimmed picture, plain (regular black) or emphasised (bold white) label.
-struct PaintFlags {
-    bool dimmed;
-    bool plain;
-};
-
 bool IsSelected(const SkinWidget& widget) {
     const auto* item = dynamic_cast<const ContactItem*>(&widget);
     return item && item->IsSelected();
@@ -25,7 +19,9 @@ bool IsLit(const SkinWidget& widget) {
     return key && key->IsLit();
 }
 
-PaintFlags FlagsFor(const SkinWidget& widget) {
+}  // namespace
+
+PaintFlags WidgetBoard::PaintFlagsFor(const SkinWidget& widget) {
     switch (widget.Id()) {
         case WID_SKYPE_CONTACT:
         case WID_BOOK_CONTACT:
@@ -41,8 +37,6 @@ PaintFlags FlagsFor(const SkinWidget& widget) {
             return {false, true};
     }
 }
-
-}  // namespace
 
 void WidgetBoard::Insert(std::unique_ptr<SkinWidget> widget) {
     if (!widget) {
@@ -60,7 +54,7 @@ void WidgetBoard::PaintAll(PixelView target) const {
         if (widget->IsHidden() || !widget->Extent().Intersects(canvas)) {
             continue;
         }
-        const PaintFlags flags = FlagsFor(*widget);
+        const PaintFlags flags = PaintFlagsFor(*widget);
         widget->Draw(target, flags.dimmed, flags.plain);
     }
 }

@@ -12,8 +12,18 @@
 
 namespace ui {
 
+// How a widget paints: its picture dimmed or not, its label plain (regular black) or
+// emphasised (bold white).
+struct PaintFlags {
+    bool dimmed;
+    bool plain;
+};
+
 class WidgetBoard {
 public:
+    // By the widget's id and its lit or selected state.
+    static PaintFlags PaintFlagsFor(const SkinWidget& widget);
+
     WidgetBoard() { widgets_.reserve(100); }
     virtual ~WidgetBoard() = default;
     WidgetBoard(const WidgetBoard&) = delete;

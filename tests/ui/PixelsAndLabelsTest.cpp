@@ -64,6 +64,62 @@ TEST(Composite, LeavesOutWhatFallsOutsideTheTarget) {
     }
 }
 
+TEST(PixelRuns, DrawLikeTheFullCompositionWhereverThePictureLands) {
+    // Transparent, opaque and see-through runs in every row, over a busy background.
+    PixelBuffer picture(9, 4);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            const uint8_t alpha = (x + y) % 3 == 0 ? 0 : (x * y) % 2 ? 255 : 90;
+            picture.View().Row(y)[x] = Premultiply(alpha, 30 * x, 60 * y, 200);
+        }
+    }
+    const PixelRuns runs(picture.View());
+    struct Case {
+        int x, y;
+    } cases[] = {{0, 0}, {2, 1}, {-4, -2}, {8, 5}, {-9, 0}, {0, 7}, {11, 0}};
+    for (const Case& c : cases) {
+        PixelBuffer expected(12, 7);
+        for (int y = 0; y < 7; ++y) {
+            for (int x = 0; x < 12; ++x) {
+                expected.View().Row(y)[x] = Premultiply(128 + 9 * x, 7 * y, 255, 3 * x);
+            }
+        }
+        PixelBuffer got = expected;
+        Composite(expected.View(), picture.View(), c.x, c.y, 255);
+        runs.CompositeOpaque(got.View(), picture.View(), c.x, c.y);
+        for (int y = 0; y < 7; ++y) {
+            for (int x = 0; x < 12; ++x) {
+                EXPECT_EQ(got.At(x, y), expected.At(x, y))
+                    << "drawn at (" << c.x << ", " << c.y << "), pixel " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(ChangedArea, BoundsEveryChangedPixelAndNothingMore) {
+    struct Change {
+        int x, y;
+    };
+    struct Case {
+        std::vector<Change> changes;
+        Rect expected;
+    } cases[] = {
+        {{}, {0, 0, 0, 0}},
+        {{{0, 0}}, {0, 0, 1, 1}},
+        {{{5, 3}}, {5, 3, 6, 4}},
+        {{{6, 1}, {2, 4}}, {2, 1, 7, 5}},
+        {{{6, 0}, {0, 4}, {3, 2}}, {0, 0, 7, 5}},
+    };
+    for (const Case& c : cases) {
+        const PixelBuffer before = SolidPicture(7, 5, 0x80402010);
+        PixelBuffer now = before;
+        for (const Change& change : c.changes) {
+            now.View().Row(change.y)[change.x] ^= 1;
+        }
+        EXPECT_EQ(ChangedArea(now.View(), before.View()), c.expected) << c.changes.size();
+    }
+}
+
 TEST(ShortenLabel, KeepsSixteenCharactersWholeAndCutsLongerOnesAtACharacter) {
     // A stand-in for a two-byte code page: bytes from 0x81 open a character of two.
     const LeadBytePredicate doubleByte = [](unsigned char b) { return b >= 0x81; };
