@@ -13,6 +13,18 @@
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(IMAGEMAGICK_CONVERT convert REQUIRED)
 find_program(SOX sox REQUIRED)
+find_program(FC_LIST fc-list REQUIRED)
+
+# Words in the pictures are set in Liberation Sans; the renderer would quietly fall back to
+# another family if it were missing, so a missing face stops the build instead.
+foreach(face Regular Bold)
+    execute_process(COMMAND ${FC_LIST} "Liberation Sans:style=${face}" family
+        OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT found)
+        message(FATAL_ERROR "The artwork needs the font Liberation Sans ${face} "
+                            "(Debian fonts-liberation; tools/install-deps.sh installs it)")
+    endif()
+endforeach()
 
 set(ARTWORK_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(ARTWORK_DIR ${CMAKE_CURRENT_BINARY_DIR}/art)

@@ -92,7 +92,7 @@ scene() {
 }
 
 scene idle carrier=skype keypad=in calls=start
-scene dialling carrier=modem keypad=out dial="+44 20 5550123" calls=start selected=2 scroll=13
+scene dialling carrier=modem keypad=out dial="+44 20 5550123" calls=start selected=2 scroll=25
 scene popup carrier=modem keypad=in popup=yes dial=5551234 calls=start selected=1
 scene ringing carrier=modem card=$'5551234\nJohn Smith' calls=start,end
 scene connected carrier=skype card="echo123" calls=end
