@@ -8,11 +8,15 @@
 #include "app/CommandLine.h"
 #include "core/ExecutableDirectory.h"
 #include "app/LedDevice.h"
+#include "app/MainSkinHost.h"
 #include "core/Messages.h"
 #include "modem/ModemPhone.h"
 #include "popups/DebugDlg.h"
 #include "res/resource.h"
 #include "skype/SkypeApi.h"
+#include "ui/GdiplusText.h"
+#include "ui/LayeredCanvas.h"
+#include "ui/PhoneSkin.h"
 
 namespace {
 
@@ -35,7 +39,14 @@ bool CVoxteloDlg::OnInitDialog() {
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     SetUpMembers();
     ScanCommandLine();
-    // The skin and the call notice take their places here, before the back-ends.
+    if (!BuildSkin()) {
+        // "UI Error" has been said; without its board the phone cannot work.
+        if (IsModal()) {
+            EndModal(IDABORT);
+        }
+        return true;
+    }
+    // The call notice takes its place here, before the back-ends.
     skype_ = std::make_unique<SkypeApi>(Handle());
     skype_->Discover();
     modem_ = std::make_unique<ModemPhone>(Handle());
@@ -110,6 +121,9 @@ std::optional<LRESULT> CVoxteloDlg::OnMessage(UINT message, WPARAM wParam, LPARA
             return 0;
         case WM_POWERBROADCAST:
             return OnPowerBroadcast(wParam);
+        case WM_TIMER:
+            OnTimer(wParam);
+            return 0;
         case msg::UM_REPAINT:
             Invalidate(true);
             return 1;
@@ -164,7 +178,8 @@ LRESULT CVoxteloDlg::OnPowerBroadcast(WPARAM event) {
 
 void CVoxteloDlg::OnClose() {
     StopTimer(TIMER_NOTICE);
-    // The widgets, the skin pictures and the notice go here once they exist.
+    // The notice goes here once it exists.
+    skin_.reset();  // every widget, then the board, then the pictures
     skype_.reset();
     modem_.reset();  // closes the modem line
     OnCancel();

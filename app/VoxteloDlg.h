@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,18 @@
 #include "framework/GdiplusSession.h"
 
 class CDebugDlg;
+class MainSkinHost;
 class ModemPhone;
 class SkypeApi;
+struct ContactEntry;
+namespace ui {
+class ContactItem;
+class GdiplusText;
+class LayeredCanvas;
+class PhoneSkin;
+class SkinWidget;
+struct PixelView;
+}  // namespace ui
 
 class CVoxteloDlg : public fw::Dialog {
 public:
@@ -39,6 +50,20 @@ public:
     // The window title by which every part of the program finds this window.
     static constexpr char kTitle[] = "Voxtelo";
 
+    // ---- The skin ---------------------------------------------------------------------------
+    // Widgets, pictures, both contact lists and the paint pass live in ui::PhoneSkin; the
+    // window keeps the operations by their own names and delegates them.
+    ui::PhoneSkin* Skin() const { return skin_.get(); }
+    const std::string& DialString() const { return dialString_; }
+    bool IsKeypadHidden() const { return keypadHidden_; }
+
+    static constexpr UINT_PTR TIMER_LIST_SCROLL = 68;
+    static constexpr UINT kListScrollMs = 10;
+    // The window's strength over its own per-pixel alpha, with and without the focus.
+    static constexpr BYTE kFocusedAlpha = 255;
+    static constexpr BYTE kUnfocusedAlpha = 100;
+    // -----------------------------------------------------------------------------------------
+
 protected:
     bool OnInitDialog() override;
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -59,7 +84,41 @@ private:
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
     LRESULT OnSkypeAttach(WPARAM skypeWindow, LPARAM status);
     void OnFocusChange(bool focused);
+    void OnTimer(UINT_PTR id);
     void OpenAboutBox();
+    void SetDialogState(CallState state);
+
+    // ---- The skin ---------------------------------------------------------------------------
+    friend class MainSkinHost;
+    // Creates the board, the pictures and the fixed widgets; false after "UI Error".
+    bool BuildSkin();
+    void SetWidgetState(ui::SkinWidget* widget, bool on);
+    void SelectCarrier(Carrier carrier);
+    void ClosePopup();
+    void ReopenPopup();
+    void ShowNumbers(ui::ContactItem* item);
+    // Applies keypadHidden_ (the caller flips it first).
+    void ToggleKeypad();
+    void UpdateViewport();
+    void RebuildSkypeList();
+    void RebuildBookList();
+    void CheckListScroll();
+    void ScrollListStep();
+    void RefreshSkypeView();
+    void RefreshBookView();
+    void ShowContactList();
+    void ShowCallParty();
+    void UpdateCallKeys();
+    void DrawDialString(ui::PixelView canvas);
+    void PaintMinimised();
+    void ShowDebugWindowIfEnabled();
+    // What is selected, for the call keys and Enter.
+    bool IsPopupOpen() const;
+    std::optional<std::string> SelectedSkypeHandle() const;
+    ui::ContactItem* SelectedBookItem() const;
+    const ContactEntry* SelectedBookEntry() const;
+    const std::string* SelectedPopupNumber() const;
+    // -----------------------------------------------------------------------------------------
 
     // Declared first: GDI+ outlives every member that may hold a GDI+ object.
     fw::GdiplusSession gdiplus_;
@@ -73,6 +132,17 @@ private:
     bool ledAvailable_ = false;
     bool hasFocus_ = false;
     std::string ringPath_;
+
+    std::string dialString_;
+    std::string callerNumber_;
+    std::string callerName_;
+
+    // The skin: its text engine and canvas outlive it; its host is this window.
+    std::unique_ptr<ui::GdiplusText> skinText_;
+    std::unique_ptr<ui::LayeredCanvas> canvas_;
+    std::unique_ptr<MainSkinHost> skinHost_;
+    std::unique_ptr<ui::PhoneSkin> skin_;
+    bool keypadHidden_ = true;
 
     CDebugDlg* debugDlg_ = nullptr;  // ends itself with its window
     std::unique_ptr<SkypeApi> skype_;

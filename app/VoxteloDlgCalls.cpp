@@ -8,6 +8,11 @@
 #include "modem/ModemPhone.h"
 #include "skype/SkypeApi.h"
 
+// Until call control arrives: the state as the paint pass finds it.
+void CVoxteloDlg::SetDialogState(CallState state) {
+    dialogState_ = state;
+}
+
 LRESULT CVoxteloDlg::OnPhoneKey() {
     if (!IsCallUp(dialogState_)) {
         Show(SW_SHOWNORMAL);
@@ -20,7 +25,12 @@ LRESULT CVoxteloDlg::OnPhoneKey() {
 LRESULT CVoxteloDlg::OnInternal(WPARAM recipient, LPARAM code) {
     switch (recipient) {
         case msg::RECIPIENT_WINDOW:
-            // The window's own reactions to the back-ends' events arrive with call control.
+            // The window's other reactions to the back-ends' events arrive with call control.
+            if (code == msg::EV_SKYPE_CONTACTS) {
+                RebuildSkypeList();
+            } else if (code == msg::EV_BOOK_LOADED) {
+                RebuildBookList();
+            }
             return 1;
         case msg::RECIPIENT_SKYPE:
             if (skype_) {

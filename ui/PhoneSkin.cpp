@@ -62,7 +62,10 @@ const std::string kUnknown = "Unknown";
 
 PhoneSkin::PhoneSkin(SkinHost& host, SkinText& text) : host_(host), text_(text) {}
 
-PhoneSkin::~PhoneSkin() = default;
+// Widgets first, then the board, then the pictures they showed.
+PhoneSkin::~PhoneSkin() {
+    Clear();
+}
 
 bool PhoneSkin::BuildSkin() {
     static_assert(std::size(kPictureNames) == kPictureCount);
