@@ -15,6 +15,10 @@ void CVoxteloDlg::OnPaint() {
     }
     { fw::PaintScope validate(Handle()); }  // the default paint only validates
     ShowDebugWindowIfEnabled();
+    // Hidden before its picture arrives, a phone that starts hidden never flashes up.
+    if (startHidden_) {
+        Hide();
+    }
     if (skin_ && canvas_) {
         // Viewport and list scroll, the active carrier's view, the call keys, relayout.
         skin_->PrepareForPaint();
@@ -24,9 +28,6 @@ void CVoxteloDlg::OnPaint() {
             // Refused, the window keeps its previous picture: nothing else to do.
             canvas_->Present(Handle(), hasFocus_ ? kFocusedAlpha : kUnfocusedAlpha);
         }
-    }
-    if (startHidden_) {
-        Hide();
     }
 }
 

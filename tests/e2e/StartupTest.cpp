@@ -35,8 +35,7 @@ protected:
 
 TEST_F(RunningProgram, StaysInvisibleUntilThePhoneKeyBringsItForward) {
     Launch("debug");
-    // The template is visible; the first paint shows the Debug Window, composes the phone
-    // and ends by hiding it.
+    // The template is visible; the first paint shows the Debug Window and hides the phone.
     HWND debug = test::DialogOfProcess("Debug Window", program->ProcessId());
     ASSERT_NE(debug, nullptr);
     ASSERT_TRUE(test::WaitUntil([&] { return IsWindowVisible(debug) != FALSE; }));
