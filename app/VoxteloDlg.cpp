@@ -11,6 +11,7 @@
 #include "app/MainSkinHost.h"
 #include "core/Messages.h"
 #include "modem/ModemPhone.h"
+#include "phonebook/BookmarkDlg.h"
 #include "popups/DebugDlg.h"
 #include "res/resource.h"
 #include "skype/SkypeApi.h"
@@ -74,6 +75,10 @@ void CVoxteloDlg::AddAboutEntry() {
 
 void CVoxteloDlg::SetUpMembers() {
     debugDlg_ = fw::Dialog::CreateSelfOwned(std::make_unique<CDebugDlg>(), Handle());
+    bookmarkDlg_ = fw::Dialog::CreateSelfOwned(std::make_unique<CBookmarkDlg>(), Handle());
+    if (bookmarkDlg_) {
+        bookmarkDlg_->InitSkin();
+    }
 
     dialogState_ = CallState::INIT;
     activeCarrier_ = Carrier::None;

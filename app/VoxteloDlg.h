@@ -13,6 +13,7 @@
 #include "framework/Dialog.h"
 #include "framework/GdiplusSession.h"
 
+class CBookmarkDlg;
 class CDebugDlg;
 class MainSkinHost;
 class ModemPhone;
@@ -44,6 +45,7 @@ public:
     bool HasFocus() const { return hasFocus_; }
     const std::string& RingPath() const { return ringPath_; }
     CDebugDlg* DebugWindow() const { return debugDlg_; }
+    CBookmarkDlg* BookmarkDialog() const { return bookmarkDlg_; }
     ModemPhone* Modem() const { return modem_.get(); }
     SkypeApi* Skype() const { return skype_.get(); }
 
@@ -144,7 +146,8 @@ private:
     std::unique_ptr<ui::PhoneSkin> skin_;
     bool keypadHidden_ = true;
 
-    CDebugDlg* debugDlg_ = nullptr;  // ends itself with its window
+    CDebugDlg* debugDlg_ = nullptr;        // ends itself with its window
+    CBookmarkDlg* bookmarkDlg_ = nullptr;  // ends itself with its window
     std::unique_ptr<SkypeApi> skype_;
     std::unique_ptr<ModemPhone> modem_;
 };

@@ -36,5 +36,17 @@
 // Controls.
 #define IDC_DEBUG_TEXT 1001
 
+// Controls of the phone-book editor (Cancel is IDCANCEL).
+#define IDC_BOOK_LIST 1000
+#define IDC_BOOK_NAME 1003
+#define IDC_BOOK_HOME 1004
+#define IDC_BOOK_MOBILE 1005
+#define IDC_BOOK_OFFICE 1006
+#define IDC_BOOK_APPLY 1008
+#define IDC_BOOK_DELETE 1012
+#define IDC_BOOK_NEW 1015
+#define IDC_BOOK_OK 1016
+#define IDC_BOOK_CLOSE 1017
+
 // System-menu command of the about entry (the low four bits are the system's).
 #define IDM_ABOUTBOX 0x0010

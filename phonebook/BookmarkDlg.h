@@ -1,0 +1,85 @@
+// The phone-book editor: a skinned, shaped, modeless dialog that lists, edits, creates and
+// deletes the entries of Bookmark.ini, and has the modem reload the book after a save.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "framework/Handles.h"
+#include "phonebook/BookmarkStore.h"
+
+class CBookmarkDlg : public fw::Dialog {
+public:
+    CBookmarkDlg();
+    ~CBookmarkDlg() override;
+
+    // The set-up after creation: the book's file beside the program, the pictures, the
+    // window's shape and size, and the places of the controls. Always true.
+    bool InitSkin();
+
+    // Moves the dialog 50 pixels left of and 50 below `corner` (screen coordinates), keeping
+    // its size and z-order, and shows it.
+    void ShowBeside(POINT corner);
+
+    // The background picture's size, which is the window's.
+    SIZE PictureSize() const { return pictureSize_; }
+
+    static constexpr int kFieldLimit = 22;
+    static constexpr COLORREF kShapeKey = RGB(255, 0, 255);
+
+protected:
+    bool OnInitDialog() override;
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // Set-up.
+    void PlaceControls();
+    void PlaceButtons();
+
+    // Handlers.
+    void OnShowWindow(bool show, LPARAM status);
+    void OnSelChange();
+    void OnPaint();
+    void OnNewButton();
+    void OnOkButton();
+    void OnApplyButton();
+    void OnDeleteButton();
+    void OnLButtonDown(POINT point);
+    bool OnCommand(int id, int notification);
+
+    // The entries and the fields.
+    void RefreshList();
+    void ShowSelected();
+    bool HasChanges() const;
+    bool SaveFields();
+    void SelectExactly(const std::string& text);
+    bool AskSaveChanges();
+    void ReportNotWritten(const char* consequence);
+    void PostBookReload() const;
+
+    HICON icon_ = nullptr;  // a shared resource icon: the system frees it
+    BookmarkStore store_;
+    fw::ListBox list_;
+    fw::Edit nameField_;
+    fw::Edit homeField_;
+    fw::Edit officeField_;
+    fw::Edit mobileField_;
+
+    // The entry as last loaded into the fields or last saved.
+    std::string savedName_;
+    std::string savedHome_;
+    std::string savedOffice_;
+    std::string savedMobile_;
+
+    SIZE pictureSize_{0, 0};
+    fw::BitmapHandle background_;
+    fw::PictureButton newButton_;
+    fw::PictureButton deleteButton_;
+    fw::PictureButton applyButton_;
+    fw::PictureButton okButton_;
+    fw::PictureButton cancelButton_;
+    fw::PictureButton closeButton_;
+};
