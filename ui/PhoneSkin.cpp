@@ -229,11 +229,6 @@ void PhoneSkin::ForgetRemoved(const SkinWidget* widget) {
     }
 }
 
-void PhoneSkin::RefreshCarrierKeys() {
-    skypeKey_->SetHidden(host_.SkypeState() == CallState::INIT);
-    modemKey_->SetHidden(host_.ModemState() == CallState::INIT);
-}
-
 void PhoneSkin::SetWidgetState(SkinWidget* widget, bool on) {
     if (!widget || !board_) {
         return;
@@ -263,14 +258,12 @@ void PhoneSkin::SetWidgetState(SkinWidget* widget, bool on) {
             }
             return;
         case WID_SKYPE:
-            RefreshCarrierKeys();
-            skypeKey_->SetLit(true);
-            modemKey_->SetLit(false);
-            return;
         case WID_MODEM:
-            RefreshCarrierKeys();
-            modemKey_->SetLit(true);
-            skypeKey_->SetLit(false);
+            // The keys of carriers that are not ready are hidden; the chosen one is lit.
+            skypeKey_->SetHidden(host_.SkypeState() == CallState::INIT);
+            modemKey_->SetHidden(host_.ModemState() == CallState::INIT);
+            skypeKey_->SetLit(widget == skypeKey_);
+            modemKey_->SetLit(widget == modemKey_);
             return;
         case WID_BOOKMARK:
             widget->SetHidden(!on);

@@ -54,15 +54,21 @@ void PhoneSkin::SetListHidden(ContactItem* head, bool hidden) {
     }
 }
 
+// The active carrier's back-end is not ready: no call state, no carrier, and neither its
+// list nor a call party shown.
+void PhoneSkin::DropCarrier(ContactItem* listHead) {
+    host_.SetDialogState(CallState::INIT);
+    host_.SetActiveCarrier(Carrier::None);
+    SetListHidden(listHead, true);
+    callerCard_->SetHidden(true);
+}
+
 void PhoneSkin::RefreshSkypeView() {
     const CallState state = host_.SkypeState();
     board_->SetHiddenById(WID_BOOK_CONTACT, true);
     switch (state) {
         case CallState::INIT:
-            host_.SetDialogState(CallState::INIT);
-            host_.SetActiveCarrier(Carrier::None);
-            SetListHidden(skypeListHead_, true);
-            callerCard_->SetHidden(true);  // with no carrier there is no call party
+            DropCarrier(skypeListHead_);
             break;
         case CallState::NORMAL:
             ShowContactList();
@@ -81,10 +87,7 @@ void PhoneSkin::RefreshBookView() {
     board_->SetHiddenById(WID_SKYPE_CONTACT, true);
     switch (state) {
         case CallState::INIT:
-            host_.SetDialogState(CallState::INIT);
-            host_.SetActiveCarrier(Carrier::None);
-            SetListHidden(bookListHead_, true);
-            callerCard_->SetHidden(true);  // with no carrier there is no call party
+            DropCarrier(bookListHead_);
             break;
         case CallState::NORMAL:
             ShowContactList();
