@@ -99,16 +99,5 @@ TEST_F(MainWindowSkin, ThePhoneIsOnScreenAtFullStrengthWithTheFocusAndFainterWit
     DestroyWindow(other);
 }
 
-TEST_F(MainWindowSkin, ClosingDeletesTheWidgetsAndLaterPaintsDrawNothing) {
-    Start();
-    ShowPhone();
-    SendMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(dialog->Skin(), nullptr);
-    PostMessageA(dialog->Handle(), msg::UM_INTERNAL, msg::RECIPIENT_WINDOW, msg::EV_BOOK_LOADED);
-    PostMessageA(dialog->Handle(), WM_TIMER, CVoxteloDlg::TIMER_LIST_SCROLL, 0);
-    PostMessageA(dialog->Handle(), msg::UM_REPAINT, 0, 0);
-    test::PumpPending();
-}
-
 }  // namespace
 }  // namespace ui::testing

@@ -45,25 +45,6 @@ TEST(Composite, DimmedPicturesShowAtOneHundredOf255OverWhatLiesBeneath) {
     }
 }
 
-TEST(Composite, LeavesOutWhatFallsOutsideTheTarget) {
-    const PixelBuffer picture = SolidPicture(3, 3, 0xFF102030);
-    struct Case {
-        int x, y;
-        int covered;
-    } cases[] = {{0, 0, 9}, {-1, -1, 4}, {3, 2, 1}, {4, 0, 0}, {-3, 0, 0}, {0, 5, 0}};
-    for (const Case& c : cases) {
-        PixelBuffer canvas(4, 3);
-        Composite(canvas.View(), picture.View(), c.x, c.y, 255);
-        int covered = 0;
-        for (int y = 0; y < 3; ++y) {
-            for (int x = 0; x < 4; ++x) {
-                covered += canvas.At(x, y) != 0;
-            }
-        }
-        EXPECT_EQ(covered, c.covered) << "at (" << c.x << ", " << c.y << ")";
-    }
-}
-
 TEST(PixelRuns, DrawLikeTheFullCompositionWhereverThePictureLands) {
     // Transparent, opaque and see-through runs in every row, over a busy background.
     PixelBuffer picture(9, 4);

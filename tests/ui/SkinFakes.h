@@ -26,6 +26,17 @@ inline void PrintTo(const Rect& r, std::ostream* out) {
 
 namespace ui::testing {
 
+// A picture of one opaque colour.
+inline PixelBuffer SolidPicture(int width, int height, uint32_t pixel) {
+    PixelBuffer picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            picture.View().Row(y)[x] = pixel;
+        }
+    }
+    return picture;
+}
+
 // 7 pixels a character, 16 a line; labels render as opaque blocks of that size.
 class FakeSkinText : public SkinText {
 public:
@@ -33,7 +44,6 @@ public:
     static constexpr int kLineHeight = 16;
 
     LabelSize MeasureLabel(const std::string& text) override {
-        ++measured;
         int lines = text.empty() ? 0 : 1;
         int longest = 0;
         int current = 0;
@@ -48,72 +58,32 @@ public:
         return LabelSize{longest * kCharWidth, lines * kLineHeight};
     }
 
-    const PixelBuffer& RenderLabel(const std::string& text, LabelStyle style) override {
-        drawn.push_back(text);
-        styles.push_back(style);
+    const PixelBuffer& RenderLabel(const std::string& text, LabelStyle) override {
         const LabelSize size = MeasureLabel(text);
-        rendered = PixelBuffer(size.width, size.height);
-        for (int y = 0; y < size.height; ++y) {
-            for (int x = 0; x < size.width; ++x) {
-                rendered.View().Row(y)[x] = 0xFF000000;
-            }
-        }
+        rendered = SolidPicture(size.width, size.height, 0xFF000000);
         return rendered;
     }
-
-    int measured = 0;
-    std::vector<std::string> drawn;
-    std::vector<LabelStyle> styles;
 
 private:
     PixelBuffer rendered;
 };
 
-// A picture of one opaque colour.
-inline PixelBuffer SolidPicture(int width, int height, uint32_t pixel) {
-    PixelBuffer picture(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            picture.View().Row(y)[x] = pixel;
-        }
-    }
-    return picture;
-}
-
 // The skin's pictures at their real sizes, each a solid colour.
 inline const std::map<std::string, std::pair<int, int>>& PictureSizes() {
+    // clang-format off
     static const std::map<std::string, std::pair<int, int>> sizes = {
-        {"IDB_BACKGROUND_TOP", {239, 550}},
-        {"IDB_BACKGROUND_BASE", {190, 397}},
-        {"IDB_SKYPE", {107, 23}},
-        {"IDB_MODEM", {106, 23}},
-        {"IDB_CALLSTART", {41, 41}},
-        {"IDB_CALLEND", {41, 41}},
-        {"IDB_CLOSE", {12, 12}},
-        {"IDB_BOOKMARK", {29, 30}},
-        {"IDB_KEYPAD", {29, 30}},
-        {"IDB_KEYPAD_LCD", {189, 25}},
-        {"IDB_KEYPAD_BACKGROUND", {189, 114}},
-        {"IDB_1", {54, 25}},
-        {"IDB_2", {54, 25}},
-        {"IDB_3", {55, 25}},
-        {"IDB_4", {54, 25}},
-        {"IDB_5", {54, 25}},
-        {"IDB_6", {55, 25}},
-        {"IDB_7", {54, 25}},
-        {"IDB_8", {54, 25}},
-        {"IDB_9", {55, 25}},
-        {"IDB_0", {54, 25}},
-        {"IDB_BACK", {55, 25}},
-        {"IDB_CLR", {54, 25}},
-        {"IDB_UP", {12, 26}},
-        {"IDB_DOWN", {12, 25}},
-        {"IDB_POPUP", {235, 156}},
-        {"IDB_HOME", {34, 35}},
-        {"IDB_OFFICE", {34, 35}},
-        {"IDB_MOBILE", {34, 35}},
-        {"IDB_BOY1", {16, 25}},
+        {"IDB_BACKGROUND_TOP", {239, 550}}, {"IDB_BACKGROUND_BASE", {190, 397}},
+        {"IDB_SKYPE", {107, 23}}, {"IDB_MODEM", {106, 23}}, {"IDB_CALLSTART", {41, 41}},
+        {"IDB_CALLEND", {41, 41}}, {"IDB_CLOSE", {12, 12}}, {"IDB_BOOKMARK", {29, 30}},
+        {"IDB_KEYPAD", {29, 30}}, {"IDB_KEYPAD_LCD", {189, 25}},
+        {"IDB_KEYPAD_BACKGROUND", {189, 114}}, {"IDB_1", {54, 25}}, {"IDB_2", {54, 25}},
+        {"IDB_3", {55, 25}}, {"IDB_4", {54, 25}}, {"IDB_5", {54, 25}}, {"IDB_6", {55, 25}},
+        {"IDB_7", {54, 25}}, {"IDB_8", {54, 25}}, {"IDB_9", {55, 25}}, {"IDB_0", {54, 25}},
+        {"IDB_BACK", {55, 25}}, {"IDB_CLR", {54, 25}}, {"IDB_UP", {12, 26}},
+        {"IDB_DOWN", {12, 25}}, {"IDB_POPUP", {235, 156}}, {"IDB_HOME", {34, 35}},
+        {"IDB_OFFICE", {34, 35}}, {"IDB_MOBILE", {34, 35}}, {"IDB_BOY1", {16, 25}},
     };
+    // clang-format on
     return sizes;
 }
 

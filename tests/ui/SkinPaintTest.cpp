@@ -42,34 +42,6 @@ protected:
     PixelBuffer canvas{kCanvasWidth, kCanvasHeight};
 };
 
-TEST_F(SkinPaint, PicturesDecodeWithTheirTransparencyAndAMissingOneStaysEmpty) {
-    struct Case {
-        const char* name;
-        bool loads;
-        int x, y;  // a pixel to look at
-        int alphaMin, alphaMax;
-    } cases[] = {
-        {"IDB_BACKGROUND_TOP", true, 120, 250, 0, 0},     // the frame's open middle
-        {"IDB_BACKGROUND_TOP", true, 120, 20, 255, 255},  // its title band
-        {"IDB_BACKGROUND_BASE", true, 95, 200, 255, 255},
-        {"IDB_POPUP", true, 117, 78, 1, 254},  // see-through panel
-        {"IDB_NO_SUCH_PICTURE", false, 0, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        SkinImage image;
-        image.Assign(PixelBuffer(3, 3));
-        ASSERT_EQ(image.Load(c.name, "PNG", GetModuleHandleW(nullptr)), c.loads) << c.name;
-        if (!c.loads) {
-            EXPECT_EQ(image.Width(), 0);
-            EXPECT_EQ(image.Height(), 0);
-            continue;
-        }
-        const int alpha = AlphaOf(image.Pixels().At(c.x, c.y));
-        EXPECT_GE(alpha, c.alphaMin) << c.name;
-        EXPECT_LE(alpha, c.alphaMax) << c.name;
-    }
-}
-
 TEST_F(SkinPaint, ADimmedPictureOverWhiteIsOneHundredPartsPictureAndTheRestWhite) {
     for (const char* name : {"IDB_CALLSTART", "IDB_CALLEND", "IDB_SKYPE", "IDB_BOY1"}) {
         SkinImage image;

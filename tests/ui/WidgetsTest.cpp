@@ -27,50 +27,16 @@ TEST(SkinWidget, LabelAndMoveFollowTheirMargins) {
         Rect labelBeforeMove, image, label_, bounds;
     } cases[] = {
         // A label of 5 characters measures 35 x 16: the margins move only its left and top.
-        {"list item",
-         WID_SKYPE_CONTACT,
-         16,
-         25,
-         "Alice",
-         45,
-         90,
-         {26, 8, 51, 16},
-         {45, 90, 61, 115},
-         {61, 90, 86, 98},
-         {45, 90, 96, 115}},
-        {"pop-up number",
-         WID_NUMBER,
-         34,
-         35,
-         "5551234",
-         134,
-         124,
-         {44, 8, 83, 16},
-         {134, 124, 168, 159},
-         {178, 132, 217, 140},
-         {134, 124, 217, 159}},
-        {"two lines taller than the picture",
-         WID_CALLER_CARD,
-         16,
-         25,
-         "5551234\nBob",
-         45,
-         90,
-         {26, 8, 65, 32},
-         {45, 90, 61, 115},
-         {61, 90, 100, 114},
-         {45, 90, 110, 122}},
-        {"no label",
-         WID_CLOSE,
-         12,
-         12,
-         "",
-         211,
-         19,
-         {22, 8, 12, 0},
-         {211, 19, 223, 31},
-         {223, 19, 213, 11},
-         {211, 19, 223, 31}},
+        // clang-format off
+        {"list item", WID_SKYPE_CONTACT, 16, 25, "Alice", 45, 90,
+         {26, 8, 51, 16}, {45, 90, 61, 115}, {61, 90, 86, 98}, {45, 90, 96, 115}},
+        {"pop-up number", WID_NUMBER, 34, 35, "5551234", 134, 124,
+         {44, 8, 83, 16}, {134, 124, 168, 159}, {178, 132, 217, 140}, {134, 124, 217, 159}},
+        {"two lines taller than the picture", WID_CALLER_CARD, 16, 25, "5551234\nBob", 45, 90,
+         {26, 8, 65, 32}, {45, 90, 61, 115}, {61, 90, 100, 114}, {45, 90, 110, 122}},
+        {"no label", WID_CLOSE, 12, 12, "", 211, 19,
+         {22, 8, 12, 0}, {211, 19, 223, 31}, {223, 19, 213, 11}, {211, 19, 223, 31}},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -153,54 +119,6 @@ TEST(WidgetBoard, PaintsByLayerAndEqualLayersInTheOrderAdded) {
                                  0xFF00FF00, 0xFF00FF00, 0xFF0000FF, 0xFF0000FF};
     for (int x = 0; x < 8; ++x) {
         EXPECT_EQ(canvas.At(x, 0), expected[x]) << "x " << x;
-    }
-}
-
-TEST(WidgetBoard, ShowOnlyNamedShowsTheMatchingItemsAndReturnsTheFirst) {
-    FakeSkinText text;
-    const SkinImage icon = Picture(16, 25);
-    WidgetBoard board;
-    std::vector<ContactItem*> items;
-    for (const char* handle : {"alice", "bob", "alice", "Bob"}) {
-        skype::SkypeContact contact(0, handle);
-        auto item = std::make_unique<ContactItem>(text, &icon, contact, nullptr);
-        item->SetId(WID_SKYPE_CONTACT);
-        item->SetHidden(true);
-        items.push_back(board.Add(std::move(item)));
-    }
-    struct Case {
-        const char* name;
-        int first;  // -1: none
-        std::vector<bool> shown;
-    } cases[] = {
-        {"alice", 0, {true, false, true, false}},
-        {"bob", 1, {false, true, false, false}},  // byte for byte: "Bob" is someone else
-        {"carol", -1, {false, false, false, false}},
-    };
-    for (const Case& c : cases) {
-        ContactItem* first = board.ShowOnlyNamed(WID_SKYPE_CONTACT, c.name);
-        EXPECT_EQ(first, c.first < 0 ? nullptr : items[c.first]) << c.name;
-        for (size_t i = 0; i < items.size(); ++i) {
-            EXPECT_EQ(!items[i]->IsHidden(), c.shown[i]) << c.name << " item " << i;
-        }
-    }
-}
-
-TEST(ContactItem, TheDefaultNumberIsTheFirstOfHomeOfficeMobile) {
-    struct Case {
-        const char *home, *office, *mobile, *expected;
-    } cases[] = {
-        {"1", "2", "3", "1"},
-        {"", "2", "3", "2"},
-        {"", "", "3", "3"},
-        {"", "", "", ""},
-    };
-    FakeSkinText text;
-    const SkinImage icon = Picture(16, 25);
-    for (const Case& c : cases) {
-        ContactEntry entry{0, "Ann", c.home, c.office, c.mobile};
-        ContactItem item(text, &icon, entry, nullptr);
-        EXPECT_EQ(item.DefaultNumber(), c.expected);
     }
 }
 
