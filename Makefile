@@ -1,5 +1,6 @@
 # Voxtelo: `make run` starts the phone under Wine, `make test` passes every test.
 # Both install what is missing first (as root), configure and build incrementally.
+# `make dist` packs the installer and the portable zip into out/.
 
 BUILD  ?= build
 WIN64  := $(BUILD)/win64
@@ -7,7 +8,7 @@ WIN32  := $(BUILD)/win32
 NATIVE := $(BUILD)/native
 CTEST_JOBS ?= 2
 
-.PHONY: all deps build build-win64 build-native build-x86 test test-native test-windows run clean
+.PHONY: all deps build build-win64 build-native build-x86 test test-native test-windows run dist clean
 
 all: build
 
@@ -50,6 +51,9 @@ test: build
 
 run: build-win64
 	tools/run.sh $(WIN64)
+
+dist: build-win64
+	installer/dist.sh $(WIN64) out
 
 clean:
 	rm -rf $(BUILD) out

@@ -8,7 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
     g++-mingw-w64-i686-posix mingw-w64-i686-dev
     wine wine64 fonts-wine xvfb fonts-liberation imagemagick xdotool
-    librsvg2-bin sox nsis zip
+    librsvg2-bin sox nsis zip unzip icoutils file
 )
 
 missing=()

@@ -7,7 +7,9 @@
 #   tools/wine.sh session [--prefix DIR] <command...>              Xvfb + wineserver around a command
 #   tools/wine.sh prefix  [--prefix DIR]                           create the prefix only
 #
-# The prefix defaults to $VOXTELO_WINEPREFIX, else build/win64/wineprefix.
+# The prefix defaults to $VOXTELO_WINEPREFIX, else build/win64/wineprefix. When the build
+# beside the prefix has the LED device stand-in (bin/ledsim.sys), it is installed as a kernel
+# service of the prefix and started with the services (sim/led/README.md).
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -22,7 +24,9 @@ fi
 export WINEPREFIX=$prefix
 export WINEARCH=win64
 export WINEDEBUG=${VOXTELO_WINEDEBUG:--all}
-base_overrides="mscoree,mshtml="
+# No Mono or Gecko installers; and no menu entries, icons or file types written into the host
+# user's desktop whenever a program of a prefix makes a shortcut.
+base_overrides="mscoree,mshtml=;winemenubuilder.exe=d"
 
 xvfb_pid=""
 stop_xvfb() {
@@ -55,9 +59,14 @@ ensure_display() {
     rm -f "$fdfile"
 }
 
+# The LED device stand-in, from the Windows build that owns the prefix.
+led_service=VoxteloLedSim
+led_source=$(dirname "$prefix")/bin/ledsim.sys
+led_installed=$prefix/drive_c/windows/system32/drivers/ledsim.sys
+
 # Created once, and brought up to date when the settings below change; a lock keeps
 # parallel first runs from doing it twice.
-prefix_version=2
+prefix_version=3
 ensure_prefix() {
     mkdir -p "$(dirname "$prefix")"
     exec 9>"$prefix.lock"
@@ -75,8 +84,21 @@ ensure_prefix() {
         # unless it manages the windows itself.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
             >/dev/null 2>&1
+        # A demand-start kernel service. The service manager reads the services once when it
+        # starts, so this takes effect from the next server on; a relative path does not load.
+        local key="HKLM\\System\\CurrentControlSet\\Services\\$led_service"
+        wine reg add "$key" /v Type /t REG_DWORD /d 1 /f >/dev/null 2>&1
+        wine reg add "$key" /v Start /t REG_DWORD /d 3 /f >/dev/null 2>&1
+        wine reg add "$key" /v ErrorControl /t REG_DWORD /d 1 /f >/dev/null 2>&1
+        wine reg add "$key" /v ImagePath /t REG_EXPAND_SZ \
+            /d 'C:\windows\system32\drivers\ledsim.sys' /f >/dev/null 2>&1
         wineserver -w
         echo "$prefix_version" >"$prefix/.voxtelo-ready"
+    fi
+    # A new file, not one rewritten in place: a running device host keeps the old image.
+    if [[ -f $led_source ]] && ! cmp -s "$led_source" "$led_installed"; then
+        cp "$led_source" "$led_installed.new"
+        mv -f "$led_installed.new" "$led_installed"
     fi
     flock -u 9
     exec 9>&-
@@ -84,9 +106,14 @@ ensure_prefix() {
 
 # Wine's first program of a server starts its system services, which inherit the program's
 # output; a test runner reading that output would wait for them forever. Start them here,
-# detached from every output.
+# detached from every output, with the LED device stand-in when the prefix has it ("sc start"
+# returns once its device exists).
 start_services() {
-    WINEDLLOVERRIDES=$base_overrides wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    local first=exit
+    if [[ -f $led_installed ]]; then
+        first="sc start $led_service"
+    fi
+    WINEDLLOVERRIDES=$base_overrides wine cmd /c "$first" </dev/null >/dev/null 2>&1 || true
 }
 
 # The simulated voice modem replaces Wine's device-less tapi32 when it sits beside the program.
