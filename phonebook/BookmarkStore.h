@@ -1,5 +1,6 @@
-// BookmarkStore: the phone book in Bookmark.ini, one section per contact, read and written
-// through the system's profile-file functions. It caches nothing; every call goes to the file.
+// BookmarkStore: the phone book in Bookmark.ini, one section per contact. Reads take the file in
+// one pass, as the system's profile functions would read it; writes go through those functions
+// and are checked on the file afterwards. It caches nothing; every call goes to the file.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,18 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace profile {
+class Document;
+}
+
+// One contact with its three numbers ("" for a missing key).
+struct BookmarkEntry {
+    std::string name;
+    std::string home;
+    std::string office;
+    std::string mobile;
+};
 
 // Texts are ANSI byte strings. A null pointer stands for "none" where an argument may be
 // absent. Without a file path (before SetFile, or after SetFile(nullptr)) nothing is read
@@ -32,13 +45,20 @@ public:
     uint32_t ReadSectionNames();
     // Runs the probe, then fills list (resized to size + 1 zero bytes) with the platform's
     // name list, each name ended by a zero byte and the list by one more, and returns the
-    // platform's count.
+    // platform's count (size - 2 when the list did not fit).
     uint32_t ReadSectionNames(std::vector<char>& list, uint32_t size);
 
     // Every section name, in file order.
     std::vector<std::string> ListNames();
-    // True when some section name equals name, ignoring letter case (multibyte-aware).
+    // True when some section is the named one, ignoring letter case (any letter, not only
+    // A to Z) and surrounding white space, as the profile functions address sections.
     bool NameExists(const char* name);
+    // Runs the probe, then every contact in file order with the numbers ReadValue would give
+    // for its name: the whole book from one reading of the file.
+    std::vector<BookmarkEntry> ReadEntries();
+
+    // The writes below return true only when the file was written and reads back as
+    // written; after a failure LastWriteError() says why. A read-only file is never written.
 
     // Writes an empty section at the end of the file, removing any section of that name
     // first. With failIfExists and an existing name, writes nothing and returns false.
@@ -59,14 +79,37 @@ public:
                             const std::function<bool(const char*)>& visitor);
 
     // Writes one contact: updates the section of that name in place when it exists
-    // (ignoring case), else appends a new one; keys in the order home, office, mobile. True
-    // when every write succeeded.
+    // (ignoring case; the section keeps its spelling, place and other keys), else appends a
+    // new one; keys in the order home, office, mobile. True when every write succeeded.
     bool SaveEntry(const char* name, const char* home, const char* office, const char* mobile);
+
+    // The system error code of the last write operation's failure (ERROR_ACCESS_DENIED for a
+    // read-only file, ERROR_DISK_FULL or ERROR_WRITE_FAULT when the file did not read back as
+    // written); 0 after a success.
+    uint32_t LastWriteError() const { return lastWriteError_; }
 
 private:
     // The path to hand to the profile functions, or null when there is none.
     const char* FilePath() const;
     void Probe();
+    // The probe, then the file as the name lists see it.
+    profile::Document ReadProbed();
+    std::vector<char> NameList(const profile::Document& document) const;
+    // The spelling of the section the name addresses: the one the profile functions would
+    // take, else the first that matches ignoring the case of any letter.
+    std::optional<std::string> ExistingName(const profile::Document& document,
+                                            const char* name) const;
+
+    // Starts a write operation: false, with the reason kept, when there is no path or the
+    // file is read-only.
+    bool BeginWrite();
+    // One profile-function write; false, with the platform's reason kept, when refused.
+    bool WriteString(const char* section, const char* key, const char* value);
+    bool WriteEmptySection(const char* section);
+    // Ends a write operation the platform accepted, by what the file read back shows.
+    bool Confirm(bool readsBackAsWritten);
 
     std::optional<std::string> path_;
+    uint32_t lastWriteError_ = 0;
+    uint32_t diskFullSeen_ = 0;
 };

@@ -1,14 +1,18 @@
-// BookmarkStore on real files in a private temporary folder, through the profile functions.
+// BookmarkStore on real files in a private temporary folder: what it reads and what its writes
+// leave in the file.
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <functional>
+
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "phonebook/BookmarkStore.h"
+#include "tests/phonebook/BookFolder.h"
 
 namespace {
 
@@ -16,35 +20,11 @@ using Lines = std::vector<std::string>;
 
 class BookmarkStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = std::string(temp) + "voxtelo-bookmark-" + std::to_string(GetCurrentProcessId()) +
-                  "-" + info->name();
-        ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr)) << GetLastError();
-        path_ = folder_ + "\\Bookmark.ini";
-        store_.SetFile(path_.c_str());
-    }
+    void SetUp() override { store_.SetFile(path_.c_str()); }
 
-    void TearDown() override {
-        DeleteFileA(path_.c_str());
-        EXPECT_TRUE(RemoveDirectoryA(folder_.c_str())) << GetLastError();
-    }
-
-    bool FileExists() const { return GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-    void WriteFile(const std::string& bytes) {
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
-
-    std::string FileBytes() const {
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    bool FileExists() const { return booktest::FileExists(path_); }
+    void WriteFile(const std::string& bytes) { booktest::WriteBytes(path_, bytes); }
+    std::string FileBytes() const { return booktest::ReadBytes(path_); }
 
     // The file's non-blank lines without their line ends: layout is the profile functions'.
     Lines FileLines() const {
@@ -62,8 +42,9 @@ protected:
         return lines;
     }
 
-    std::string folder_;
-    std::string path_;
+    booktest::BookFolder folder_{std::string("bookmark-") +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+    std::string path_ = folder_.Path("Bookmark.ini");
     BookmarkStore store_;
 };
 
@@ -94,8 +75,8 @@ TEST_F(BookmarkStoreTest, NamesMatchWithoutRegardToLetterCase) {
         const char* name;
         bool exists;
     } rows[] = {
-        {"Alice", true}, {"alice", true},   {"ALICE", true}, {"bOB", true},
-        {"Alic", false}, {"Alice ", false}, {"", false},     {nullptr, false},
+        {"Alice", true}, {"alice", true},  {"ALICE", true}, {"bOB", true},
+        {"Alic", false}, {"Alice ", true}, {"", false},     {nullptr, false},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(store_.NameExists(row.name), row.exists) << (row.name ? row.name : "(none)");
@@ -107,6 +88,31 @@ TEST_F(BookmarkStoreTest, SavingAnExistingNameInAnyCaseUpdatesItsSectionInPlace)
     EXPECT_TRUE(store_.SaveEntry("alice", "9", "", "7"));
     EXPECT_EQ(FileLines(), (Lines{"[Alice]", "Phone_Home=9", "Phone_Office=", "Phone_Mobile=7",
                                   "[Bob]", "Phone_Home=", "Phone_Office=", "Phone_Mobile=4444"}));
+}
+
+TEST_F(BookmarkStoreTest, ANameDifferingOnlyInCaseOrBlanksUpdatesThatEntryInPlaceForAnyLetters) {
+    const struct {
+        const char* stored;
+        const char* typed;
+    } rows[] = {
+        {"Alice", "aLICE"},
+        {"Alice", " alice\t"},
+        // Windows-1252 in octal: E acute; S caron (beyond Latin-1 in Unicode); y diaeresis,
+        // whose capital is far from it; A ring and O slash.
+        {"\311lise", "\351LISE"},
+        {"\212arka", "\232ARKA"},
+        {"\377vonne", "\237VONNE"},
+        {"\305sa \330ie", "\345SA \370IE"},
+    };
+    for (const auto& row : rows) {
+        const std::string stored = row.stored;
+        WriteFile("[" + stored + "]\r\nPhone_Home=1\r\nNote=by hand\r\n[Zed]\r\nPhone_Home=9\r\n");
+        EXPECT_TRUE(store_.NameExists(row.typed)) << row.typed;
+        EXPECT_TRUE(store_.SaveEntry(row.typed, "2", "3", "4")) << row.typed;
+        EXPECT_EQ(FileLines(), (Lines{"[" + stored + "]", "Phone_Home=2", "Note=by hand",
+                                      "Phone_Office=3", "Phone_Mobile=4", "[Zed]", "Phone_Home=9"}))
+            << row.typed;
+    }
 }
 
 TEST_F(BookmarkStoreTest, ExistingKeysKeepTheirPlacesWhenUpdated) {
@@ -149,6 +155,9 @@ TEST_F(BookmarkStoreTest, DeleteSectionRemovesTheContactWithItsKeysOnly) {
     WriteFile(kTwoContacts);
     EXPECT_TRUE(store_.DeleteSection("alice"));
     EXPECT_EQ(FileLines(), (Lines{"[Bob]", "Phone_Home=", "Phone_Office=", "Phone_Mobile=4444"}));
+    // Blanks around the name address the same section, for deleting as for reading.
+    EXPECT_TRUE(store_.DeleteSection(" bob\t"));
+    EXPECT_EQ(FileLines(), Lines{});
 }
 
 TEST_F(BookmarkStoreTest, ValuesAndNameListsOfAnyLengthAreReadWhole) {
@@ -194,12 +203,15 @@ TEST_F(BookmarkStoreTest, MissingKeysAndSectionsReadAsTheDefault) {
     EXPECT_EQ(store_.ReadValue("Alice", nullptr), "");
 }
 
-TEST_F(BookmarkStoreTest, WritesWithoutSectionOrKeyTouchNothing) {
+TEST_F(BookmarkStoreTest, WritesWithoutSectionKeyOrNameTouchNothing) {
     EXPECT_FALSE(store_.WriteValue(nullptr, "Phone_Home", "1"));
     EXPECT_FALSE(store_.WriteValue("Alice", nullptr, "1"));
     EXPECT_FALSE(FileExists());
     WriteFile(kTwoContacts);
     EXPECT_FALSE(store_.WriteValue(nullptr, nullptr, nullptr));
+    // A blank name is no contact: it would address the lines before the first section.
+    EXPECT_FALSE(store_.SaveEntry(" \t", "1", "2", "3"));
+    EXPECT_FALSE(store_.CreateSection(" ", false));
     EXPECT_EQ(FileBytes(), kTwoContacts);
     // A missing value is written as an empty one, not taken as "delete the key".
     EXPECT_TRUE(store_.WriteValue("Alice", "Phone_Home", nullptr));
@@ -229,6 +241,71 @@ TEST_F(BookmarkStoreTest, WithoutAFileNothingIsReadOrWrittenAnywhere) {
     GetProfileStringA(kSection, "Phone_Home", "absent", text, sizeof text);
     EXPECT_STREQ(text, "absent");
     EXPECT_FALSE(FileExists());
+}
+
+TEST_F(BookmarkStoreTest, AWriteThatDoesNotReachTheFileFailsWithItsReasonAndLosesNothing) {
+    const std::string missingFolder = folder_.Path("gone") + "\\Bookmark.ini";
+    HANDLE lock = INVALID_HANDLE_VALUE;
+    const struct {
+        const char* what;
+        std::string file;
+        std::function<void()> begin, end;
+        std::vector<DWORD> reasons;
+        bool readable;
+    } rows[] = {
+        {"read-only file",
+         path_,
+         [&] { ASSERT_TRUE(SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY)); },
+         [&] { SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL); },
+         {ERROR_ACCESS_DENIED},
+         true},
+        {"file locked by another program",
+         path_,
+         [&] {
+             lock = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+             ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+         },
+         [&] { CloseHandle(lock); },
+         {ERROR_SHARING_VIOLATION},
+         false},
+        {"missing folder",
+         missingFolder,
+         [] {},
+         [] {},
+         {ERROR_PATH_NOT_FOUND, ERROR_FILE_NOT_FOUND},
+         false},
+        // Every write to this device fails as on a full disk, yet Wine's profile functions
+        // report success.
+        {"full disk", "Z:\\dev\\full", [] {}, [] {}, {ERROR_DISK_FULL, ERROR_WRITE_FAULT}, false},
+    };
+    for (const auto& row : rows) {
+        WriteFile(kTwoContacts);
+        BookmarkStore store;
+        store.SetFile(row.file.c_str());
+        row.begin();
+        // Elsewhere there is no Bob to delete.
+        if (row.file == path_) {
+            EXPECT_FALSE(store.DeleteSection("Bob")) << row.what;
+        }
+        const std::vector<std::pair<const char*, bool>> writes = {
+            {"update", store.SaveEntry("alice", "9", "9", "9")},
+            {"new entry", store.SaveEntry("Carol", "1", "2", "3")},
+            {"value", store.WriteValue("Bob", "Phone_Home", "5")},
+            {"section", store.CreateSection("Dave", false)},
+        };
+        for (const auto& [write, result] : writes) {
+            EXPECT_FALSE(result) << row.what << ": " << write;
+        }
+        EXPECT_THAT(row.reasons, ::testing::Contains(store.LastWriteError())) << row.what;
+        // Reading goes on, and leaves the file alone.
+        if (row.readable) {
+            EXPECT_EQ(store.ReadValue("Alice", "Phone_Home"), "1111") << row.what;
+        }
+        row.end();
+        EXPECT_EQ(FileBytes(), kTwoContacts) << row.what;
+        EXPECT_FALSE(booktest::FileExists(missingFolder));
+    }
 }
 
 TEST(BookmarkStoreNames, ForEachNameWalksAListUntilItsEndOrTheVisitorStops) {
