@@ -50,12 +50,17 @@ constexpr int EV_SKYPE_SEARCH = 35;       // SEARCH FRIENDS
 // Requests for ModemPhone (recipient 3) besides the modem event codes below.
 constexpr int EV_BOOK_RELOAD = 35;  // reload Bookmark.ini
 
-// Modem event codes (recipient 3), posted by the TAPI line-message thread. The summary
-// codes are what ModemPhone acts on; every other code is logged by name.
-constexpr int MODEM_EV_LINEDEVSTATE = 11;  // LINE_LINEDEVSTATE: a ring while RINGING
-constexpr int MODEM_EV_CONNECTED = 30;     // the call is connected
-constexpr int MODEM_EV_CALL_ENDED = 31;    // the call went idle or was disconnected
-constexpr int MODEM_EV_OFFERING = 32;      // an incoming call is offered
-constexpr int MODEM_EV_CALLERID = 34;      // the caller ID of the current call was fetched
+// Modem event codes (recipient 3), posted by the TAPI line-message thread (39 by ModemPhone's
+// own wait). The summary codes are what ModemPhone acts on; every other code is logged by name.
+constexpr int MODEM_EV_LINEDEVSTATE = 11;      // LINE_LINEDEVSTATE: a ring while RINGING
+constexpr int MODEM_EV_CONNECTED = 30;         // the call is connected (acted on while setting up)
+constexpr int MODEM_EV_CALL_ENDED = 31;        // the call went idle or was disconnected
+constexpr int MODEM_EV_OFFERING = 32;          // an incoming call is offered
+constexpr int MODEM_EV_REQUEST_FAILED = 33;    // a LINE_REPLY carried an error (16 came first)
+constexpr int MODEM_EV_CALLERID = 34;          // the caller ID of the current call was fetched
+constexpr int MODEM_EV_LINE_LOST = 36;         // LINE_CLOSE, LINE_REMOVE of our line, or a REINIT
+constexpr int MODEM_EV_CALLINFO_REFUSED = 37;  // call information claims over 64 KiB: not refetched
+constexpr int MODEM_EV_THREAD_ENDED = 38;  // the line-message thread stopped on its own: deaf line
+constexpr int MODEM_EV_RETRY_LINE = 39;    // ModemPhone's own wait is over: try the lost line again
 
 }  // namespace msg

@@ -15,6 +15,10 @@ struct CallInfoSizes {
     uint32_t callerIdOffset;  // dwCallerIDOffset, from the start of the structure
 };
 
+// The most a second fetch may take. Real call information is a few hundred bytes; a larger
+// claim is a fault of the provider, not a reason to allocate on the line-message thread.
+constexpr uint32_t kMaxCallInfoSize = 64 * 1024;
+
 // True when TAPI needed more room than the buffer had: fetch again with neededSize bytes.
 bool NeedsSecondFetch(const CallInfoSizes& sizes);
 

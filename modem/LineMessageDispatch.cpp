@@ -68,6 +68,28 @@ void DispatchCallState(const LineMessage& message, LineEventSink& sink) {
     }
 }
 
+void DispatchReply(const LineMessage& message, LineEventSink& sink) {
+    sink.PostCode(kLineMessageCodes.CodeFor(message.messageId));
+    // TAPI returns a LONG in a DWORD_PTR: only its low 32 bits carry the result.
+    const auto result = static_cast<int32_t>(static_cast<uint32_t>(message.param2));
+    if (result != 0) {
+        sink.KeepFailedReply(static_cast<uint32_t>(message.param1), result);
+        sink.PostCode(msg::MODEM_EV_REQUEST_FAILED);
+    }
+}
+
+bool LosesTheLine(const LineMessage& message, LineEventSink& sink) {
+    switch (message.messageId) {
+        case tapi::LINE_CLOSE:
+            return true;
+        case tapi::LINE_REMOVE:
+            return sink.IsOpenLineDevice(static_cast<uint32_t>(message.param1));
+        case tapi::LINE_LINEDEVSTATE:
+            return (message.param1 & tapi::LINEDEVSTATE_REINIT) != 0;
+    }
+    return false;
+}
+
 }  // namespace
 
 void DispatchLineMessage(const LineMessage& message, LineEventSink& sink) {
@@ -78,8 +100,14 @@ void DispatchLineMessage(const LineMessage& message, LineEventSink& sink) {
         case tapi::LINE_CALLSTATE:
             DispatchCallState(message, sink);
             break;
+        case tapi::LINE_REPLY:
+            DispatchReply(message, sink);
+            break;
         default:
             sink.PostCode(kLineMessageCodes.CodeFor(message.messageId));
+            if (LosesTheLine(message, sink)) {
+                sink.PostCode(msg::MODEM_EV_LINE_LOST);
+            }
             break;
     }
 }

@@ -31,6 +31,11 @@ public:
     virtual void FetchCallerId() = 0;
     // Empty the stored caller ID so the next call fetches its own.
     virtual void ClearCallerId() = 0;
+    // Keep a LINE_REPLY's failure: only the GUI thread, once its request has returned,
+    // can tell whether `requestId` was a call it placed or answered.
+    virtual void KeepFailedReply(uint32_t requestId, int32_t result) = 0;
+    // True when `deviceId` is the line device this device has open.
+    virtual bool IsOpenLineDevice(uint32_t deviceId) = 0;
 };
 
 // Posts the codes for message and performs its side effects, in order:
@@ -41,5 +46,8 @@ public:
 //    makes the message's device the current call and ends with 32; connected posts 414
 //    only when the callback instance is 1 and ends with 30; disconnected clears the caller
 //    ID after 415 and ends with 31; idle ends with 31.
+//  - LINE_REPLY: 16; with an error result, the failure is kept and 33 follows.
+//  - LINE_CLOSE, LINE_REMOVE of the open line device, LINE_LINEDEVSTATE with the REINIT
+//    bit: the message's code, then 36 (the line is gone or must be opened afresh).
 //  - every other message: its code from the message table, 18 when it is not listed.
 void DispatchLineMessage(const LineMessage& message, LineEventSink& sink);

@@ -11,7 +11,8 @@
 #include "modem/TapiErrorNames.h"
 #include "modem/TapiNames.h"
 
-ModemPhone::ModemPhone(HWND window) : window_(window) {
+ModemPhone::ModemPhone(HWND window, LineRetryPolicy retry)
+    : window_(window), retry_(retry), attemptsLeft_(retry.attempts) {
     LoadPhoneBook();
     Initialize();
 }
@@ -39,7 +40,7 @@ void ModemPhone::Initialize() {
     if (device_) {
         return;
     }
-    device_ = std::make_unique<TapiDevice>();
+    device_ = std::make_unique<TapiDevice>(window_);
     const int32_t result = device_->OpenLine(true);
     if (result != 0) {
         Log(LineErrorName(result));
@@ -50,6 +51,8 @@ void ModemPhone::Initialize() {
 }
 
 void ModemPhone::Reset() {
+    retryWait_.Cancel();
+    attemptsLeft_ = retry_.attempts;
     device_.reset();  // drops a call in progress and closes the line
     Initialize();
     callerNumber_.clear();
@@ -58,6 +61,7 @@ void ModemPhone::Reset() {
 }
 
 void ModemPhone::ReleaseDevice() {
+    retryWait_.Cancel();
     device_.reset();
 }
 
@@ -116,6 +120,22 @@ LRESULT ModemPhone::OnEvent(int code) {
         case msg::EV_BOOK_RELOAD:
             LoadPhoneBook();
             break;
+        case msg::MODEM_EV_REQUEST_FAILED:
+            OnRequestFailed();
+            break;
+        case msg::MODEM_EV_LINE_LOST:
+            OnLineLost("the modem line is gone");
+            break;
+        case msg::MODEM_EV_CALLINFO_REFUSED:
+            Log(fw::Format("call information of %u bytes refused",
+                           device_ ? device_->RefusedCallInfoSize() : 0u));
+            break;
+        case msg::MODEM_EV_THREAD_ENDED:
+            OnLineLost("the line-message thread ended: the modem line went deaf");
+            break;
+        case msg::MODEM_EV_RETRY_LINE:
+            OnRetryLine();
+            break;
         default:
             Log(TapiEventName(code));
             break;
@@ -124,6 +144,12 @@ LRESULT ModemPhone::OnEvent(int code) {
 }
 
 void ModemPhone::OnConnected() {
+    if (state_ != CallState::DIALING && state_ != CallState::RINGING) {
+        // From a line a reset has since replaced, or a repeat for a call already up: opening
+        // the speakerphone now would take the modem off-hook with no call.
+        Log("connected, but no call is being set up: ignored");
+        return;
+    }
     if (!device_) {
         // A code the closed line posted before it went: nothing is connected any more.
         Log("no modem line: the connected call is gone");
@@ -138,6 +164,58 @@ void ModemPhone::OnConnected() {
     }
     SetState(CallState::ANSWERING);
     Log("");
+}
+
+void ModemPhone::OnRequestFailed() {
+    const int32_t error = device_ ? device_->TakeCallRequestFailure() : 0;
+    if (error == 0) {
+        Log("a request other than the call failed in its reply: ignored");
+        return;
+    }
+    // The dial or answer was refused after all: that call is over.
+    Log(LineErrorName(error));
+    Reset();
+}
+
+void ModemPhone::OnLineLost(const std::string& why) {
+    Log(why);
+    const bool callWasUp = IsCallUp(state_);
+    device_.reset();
+    callerNumber_.clear();
+    callerName_.clear();
+    SetState(CallState::INIT);
+    // Within a period of the last attempt, the end of that period opens it: a line that
+    // keeps failing is never opened more often than once a period.
+    if (!retryWait_.Pending()) {
+        ReopenLostLine();
+    }
+    if (callWasUp) {
+        PostMessageA(window_, msg::UM_PHONE_KEY, 0, 0);  // the window comes back, as after a call
+    }
+}
+
+void ModemPhone::ReopenLostLine() {
+    if (attemptsLeft_ <= 0) {
+        Log(fw::Format("the modem line stays closed after %d attempts", retry_.attempts));
+        return;
+    }
+    --attemptsLeft_;
+    Log(fw::Format("opening the modem line again (%d of %d)", retry_.attempts - attemptsLeft_,
+                   retry_.attempts));
+    device_.reset();  // a device that failed to open is kept otherwise
+    Initialize();
+    // Also when the line opened: should it go again soon, the period must pass first.
+    retryWait_.Start(window_, retry_.periodMs, msg::RECIPIENT_MODEM, msg::MODEM_EV_RETRY_LINE);
+}
+
+void ModemPhone::OnRetryLine() {
+    if (!retryWait_.Pending()) {
+        return;  // posted just before its wait was cancelled
+    }
+    retryWait_.Cancel();
+    if (state_ == CallState::INIT) {
+        ReopenLostLine();
+    }
 }
 
 void ModemPhone::OnCallerId() {

@@ -10,14 +10,23 @@
 
 #include "core/CallState.h"
 #include "modem/ContactList.h"
+#include "modem/DelayedPost.h"
 #include "phonebook/BookmarkStore.h"
 
 class TapiDevice;
 
+// How a lost modem line is opened again: at once, as on resume, then at the end of each
+// period while it stays closed, never twice within one period; at most `attempts` times
+// until a reset (the end of a call, the call-end key, a suspend) starts afresh.
+struct LineRetryPolicy {
+    DWORD periodMs = 5000;
+    int attempts = 24;  // two minutes of a modem that stays away
+};
+
 class ModemPhone {
 public:
     // Loads the phone book, then opens the modem line.
-    explicit ModemPhone(HWND window);
+    explicit ModemPhone(HWND window, LineRetryPolicy retry = LineRetryPolicy());
     virtual ~ModemPhone();
     ModemPhone(const ModemPhone&) = delete;
     ModemPhone& operator=(const ModemPhone&) = delete;
@@ -28,9 +37,9 @@ public:
     // Opens the line when no device exists (a device that failed to open is kept).
     void Initialize();
     // The only way back from a call: a fresh device and line, the caller forgotten, and
-    // UM_PHONE_KEY posted so the window comes back.
+    // UM_PHONE_KEY posted so the window comes back. A lost line gets its attempts back.
     void Reset();
-    // Closes the line and keeps the state (suspend).
+    // Closes the line and keeps the state (suspend); a lost line is not tried again.
     void ReleaseDevice();
 
     void Dial(const std::string& number);
@@ -52,6 +61,10 @@ private:
     void PostToWindow(int code);
     void OnConnected();
     void OnCallerId();
+    void OnRequestFailed();
+    void OnLineLost(const std::string& why);
+    void ReopenLostLine();
+    void OnRetryLine();
 
     std::unique_ptr<TapiDevice> device_;
     CallState state_ = CallState::INIT;
@@ -60,4 +73,8 @@ private:
     ContactList contacts_;
     std::string callerName_;
     std::string callerNumber_;
+
+    LineRetryPolicy retry_;
+    DelayedPost retryWait_;  // runs for a period after each attempt on a lost line
+    int attemptsLeft_;
 };

@@ -1,9 +1,9 @@
 // TAPI 2.x for one voice modem, as its Unimodem provider presents it.
 #include "modem/TapiDevice.h"
 
+#include <algorithm>
 #include <vector>
 
-#include "core/MainWindowLookup.h"
 #include "core/Messages.h"
 #include "modem/CallerIdExtraction.h"
 
@@ -11,6 +11,7 @@ namespace {
 
 constexpr char kAppName[] = "Voxtelo";
 constexpr DWORD kRequestedVersion = 0x00020000;  // TAPI 2.0
+constexpr size_t kFailedRepliesKept = 8;
 constexpr DWORD kLineDevCapsSize = 1276;
 constexpr DWORD kPhoneCapsSize = 1204;
 constexpr DWORD kCallParamsSize = 1200;
@@ -19,6 +20,12 @@ constexpr DWORD kCallInfoSize = 1348;
 constexpr DWORD kAllLineStates = 0x01FFFFFF;   // LINEDEVSTATE_OTHER .. LINEDEVSTATE_REMOVED
 constexpr DWORD kAllPhoneStates = 0x00FFFFFF;  // PHONESTATE_OTHER .. PHONESTATE_REMOVED
 constexpr DWORD_PTR kCallbackInstance = 1;
+
+// TAPI answers with the highest version it supports (0x30001 on current Windows), but every
+// structure here has the TAPI 2.0 layout: nothing is negotiated or opened above 2.0.
+DWORD UsableVersion(DWORD returned) {
+    return std::min(returned, kRequestedVersion);
+}
 
 // A zero-filled TAPI structure of `size` bytes with dwTotalSize set.
 template <class T>
@@ -30,7 +37,8 @@ std::vector<unsigned char> VarStruct(DWORD size) {
 
 }  // namespace
 
-TapiDevice::TapiDevice() : stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+TapiDevice::TapiDevice(HWND window)
+    : stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), window_(window) {}
 
 TapiDevice::~TapiDevice() {
     ClosePhone();
@@ -52,8 +60,8 @@ int32_t TapiDevice::OpenLine(bool automatedVoice) {
         lineApp_ = 0;
         return result;
     }
-    // The version TAPI answers with is the one used from here on.
-    lineVersion_ = version;
+    lineVersion_ = UsableVersion(version);
+    version = lineVersion_;
     tapiEvent_ = params.Handles.hEvent;
 
     lineDeviceIndex_ = -1;
@@ -93,19 +101,32 @@ int32_t TapiDevice::OpenLine(bool automatedVoice) {
 
     stop_ = false;
     ResetEvent(stopEvent_.Get());
-    HWND window = FindMainWindow();
-    thread_ = std::thread([this, window] { MessageThread(window); });
+    thread_ = std::thread([this] { MessageThread(); });
     return 0;
 }
 
-void TapiDevice::MessageThread(HWND window) {
-    window_ = window;
+void TapiDevice::MessageThread() {
+    try {
+        ReadMessages();
+    } catch (...) {
+        // Falls through to the report below: nothing may end the process from here.
+    }
+    // Only CloseLine may end the thread; any other end leaves the line deaf, so say so.
+    if (!stop_) {
+        PostCode(msg::MODEM_EV_THREAD_ENDED);
+    }
+}
+
+void TapiDevice::ReadMessages() {
+    if (!tapiEvent_) {
+        return;  // nothing would ever wake us
+    }
     const HANDLE waits[] = {stopEvent_.Get(), tapiEvent_};
     while (!stop_) {
         // TAPI's event and our stop event together: teardown never waits for a time-out.
-        const DWORD woken = WaitForMultipleObjects(tapiEvent_ ? 2 : 1, waits, FALSE, INFINITE);
+        const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
         if (woken != WAIT_OBJECT_0 + 1 || stop_) {
-            break;
+            return;
         }
         LINEMESSAGE message{};
         while (!stop_ && lineGetMessage(lineApp_, &message, 0) == 0) {
@@ -121,10 +142,7 @@ void TapiDevice::MessageThread(HWND window) {
 }
 
 void TapiDevice::PostCode(int code) {
-    // Without a main window nobody could act on the code; it is dropped.
-    if (window_) {
-        PostMessageA(window_, msg::UM_INTERNAL, msg::RECIPIENT_MODEM, code);
-    }
+    PostMessageA(window_, msg::UM_INTERNAL, msg::RECIPIENT_MODEM, code);
 }
 
 void TapiDevice::SetCurrentCall(uint32_t call) {
@@ -148,9 +166,16 @@ void TapiDevice::FetchCallerId() {
     };
     CallInfoSizes sizes = sizesOf(buffer);
     if (NeedsSecondFetch(sizes)) {
-        buffer = VarStruct<LINECALLINFO>(sizes.neededSize);
-        lineGetCallInfoA(CurrentCall(), reinterpret_cast<LINECALLINFO*>(buffer.data()));
-        sizes = sizesOf(buffer);
+        if (sizes.neededSize > kMaxCallInfoSize) {
+            // Allocating a bogus size would throw here and end the process; what the first
+            // fetch holds is all there is.
+            refusedCallInfoSize_ = sizes.neededSize;
+            PostCode(msg::MODEM_EV_CALLINFO_REFUSED);
+        } else {
+            buffer = VarStruct<LINECALLINFO>(sizes.neededSize);
+            lineGetCallInfoA(CurrentCall(), reinterpret_cast<LINECALLINFO*>(buffer.data()));
+            sizes = sizesOf(buffer);
+        }
     }
     std::string callerId = ExtractCallerId(buffer.data(), buffer.size(), sizes);
     std::lock_guard<std::mutex> lock(mutex_);
@@ -160,6 +185,31 @@ void TapiDevice::FetchCallerId() {
 void TapiDevice::ClearCallerId() {
     std::lock_guard<std::mutex> lock(mutex_);
     callerId_.clear();
+}
+
+void TapiDevice::KeepFailedReply(uint32_t requestId, int32_t result) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failedReplies_.emplace_back(requestId, result);
+    if (failedReplies_.size() > kFailedRepliesKept) {
+        failedReplies_.pop_front();
+    }
+}
+
+bool TapiDevice::IsOpenLineDevice(uint32_t deviceId) {
+    return lineDeviceIndex_ >= 0 && deviceId == static_cast<uint32_t>(lineDeviceIndex_);
+}
+
+int32_t TapiDevice::TakeCallRequestFailure() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto failed = std::find_if(failedReplies_.begin(), failedReplies_.end(), [&](auto& f) {
+        return callRequest_ > 0 && f.first == static_cast<uint32_t>(callRequest_);
+    });
+    if (failed == failedReplies_.end()) {
+        return 0;
+    }
+    const int32_t result = failed->second;
+    failedReplies_.erase(failed);
+    return result;
 }
 
 HCALL TapiDevice::CurrentCall() const {
@@ -194,7 +244,7 @@ int32_t TapiDevice::OpenPhone() {
             phoneApp_ = 0;
             return result;
         }
-        phoneVersion_ = version;
+        phoneVersion_ = UsableVersion(version);
     }
     const DWORD version = phoneVersion_;
     const DWORD deviceCount = phoneDeviceCount_;
@@ -251,6 +301,7 @@ void TapiDevice::ClosePhone() {
 }
 
 int32_t TapiDevice::MakeCall(const char* number) {
+    callRequest_ = 0;
     if (!number) {
         return static_cast<int32_t>(LINEERR_INVALPOINTER);
     }
@@ -273,11 +324,13 @@ int32_t TapiDevice::MakeCall(const char* number) {
     params->dwDisplayableAddressSize = static_cast<DWORD>(length);
 
     const LONG result = lineMakeCallA(line_, &currentCall_, number, 0, params);
+    callRequest_ = result;
     return result < 0 ? result : 0;
 }
 
 int32_t TapiDevice::Answer() {
     const LONG result = lineAnswer(CurrentCall(), nullptr, 0);
+    callRequest_ = result;
     return result < 0 ? result : 0;
 }
 

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -18,7 +19,8 @@
 
 class TapiDevice : private LineEventSink {
 public:
-    TapiDevice();
+    // Every event code goes to `window` (UM_INTERNAL, recipient 3).
+    explicit TapiDevice(HWND window);
     virtual ~TapiDevice();
     TapiDevice(const TapiDevice&) = delete;
     TapiDevice& operator=(const TapiDevice&) = delete;
@@ -40,12 +42,18 @@ public:
     int32_t CloseLine();
 
     std::string GetCallerId() const;
+    // The error a LINE_REPLY carried for the latest MakeCall or Answer request, once; 0 when
+    // that request has not failed in its reply.
+    int32_t TakeCallRequestFailure();
+    // The size a refused call information claimed (MODEM_EV_CALLINFO_REFUSED), 0 if none.
+    uint32_t RefusedCallInfoSize() const { return refusedCallInfoSize_; }
 
     // What the 1200-byte call parameters hold after their 176-byte fixed part.
     static constexpr size_t kMaxDialString = 1023;
 
 private:
-    void MessageThread(HWND window);
+    void MessageThread();
+    void ReadMessages();
 
     // LineEventSink, called on the message thread.
     void PostCode(int code) override;
@@ -53,6 +61,8 @@ private:
     bool HasCallerId() override;
     void FetchCallerId() override;
     void ClearCallerId() override;
+    void KeepFailedReply(uint32_t requestId, int32_t result) override;
+    bool IsOpenLineDevice(uint32_t deviceId) override;
 
     void ClosePhone();
     HCALL CurrentCall() const;
@@ -74,8 +84,11 @@ private:
     fw::KernelHandle stopEvent_;
     std::atomic<bool> stop_{true};
     std::thread thread_;
-    HWND window_ = nullptr;  // the message thread's target, found when it starts
+    const HWND window_;  // where the message thread posts
 
-    mutable std::mutex mutex_;  // the caller ID and the current call
+    mutable std::mutex mutex_;  // the caller ID, the current call and the failed replies
     std::string callerId_;
+    std::deque<std::pair<uint32_t, int32_t>> failedReplies_;  // request id, error; newest last
+    LONG callRequest_ = 0;  // the latest MakeCall or Answer request id; GUI thread only
+    std::atomic<uint32_t> refusedCallInfoSize_{0};
 };

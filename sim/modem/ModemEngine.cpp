@@ -189,6 +189,7 @@ void ModemEngine::CloseDeviceLocked(const TapiSide& side, DWORD device) {
 
 void ModemEngine::ShutdownApp(const std::shared_ptr<App>& app) {
     app->shutDown = true;
+    reinitPending_.erase(app->handle);
     app->queue.clear();
     ResetEvent(app->ready.Get());
     SetEvent(app->wake.Get());

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -157,6 +158,8 @@ private:
     bool VersionSupported(DWORD version) const;
     DWORD DeviceCount(const TapiSide& side) const;
     LONG RefuseVersions(const TapiSide& side, DWORD version, DWORD extVersion) const;
+    // A device identifier that does not exist, or a line device that was removed.
+    LONG RefuseDevice(const TapiSide& side, DWORD device) const;
     // The refusals lineOpenA and phoneOpen share, after the application's, in TAPI's order.
     LONG RefuseOpen(const TapiSide& side, DWORD device, const void* handleOut, DWORD version,
                     DWORD extVersion) const;
@@ -188,6 +191,9 @@ private:
     std::string CommandFarEndAnswer();
     std::string CommandDisconnect(DWORD mode, bool thenIdle, bool outgoingUnansweredOnly);
     std::string CommandInject(const std::vector<std::string>& words);
+    std::string CommandCloseLine();
+    std::string CommandRemoveLine(const std::vector<std::string>& words);
+    std::string CommandReinit();
     std::string CommandRecord(const std::vector<std::string>& words);
     std::string CommandStatus();
 
@@ -203,6 +209,9 @@ private:
     std::map<HLINE, Line> lines_;
     std::map<HCALL, Call> calls_;
     std::map<HPHONE, Phone> phones_;
+    // Applications told to re-initialise that have not shut down yet; until they have, no
+    // new application is initialised.
+    std::set<DWORD> reinitPending_;
 };
 
 }  // namespace simmodem

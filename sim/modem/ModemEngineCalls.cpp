@@ -236,6 +236,9 @@ LONG ModemEngine::LineGetCallInfo(HCALL handle, LPLINECALLINFO info) {
             if (settings_.callerIdSize)
                 info->dwCallerIDSize = *settings_.callerIdSize;
         }
+        if (settings_.callInfoNeeded) {
+            info->dwNeededSize = *settings_.callInfoNeeded;
+        }
         fields.emplace_back("needed", std::to_string(info->dwNeededSize));
         fields.emplace_back("used", std::to_string(info->dwUsedSize));
         return 0;

@@ -89,6 +89,15 @@ std::string ModemEngine::Execute(const std::string& request) {
     if (command == "inject" && words.size() >= 2) {
         return CommandInject(words);
     }
+    if (command == "close-line" && words.size() == 1) {
+        return CommandCloseLine();
+    }
+    if (command == "remove-line" && words.size() <= 2) {
+        return CommandRemoveLine(words);
+    }
+    if (command == "reinit" && words.size() == 1) {
+        return CommandReinit();
+    }
     if (command == "record" && words.size() <= 2) {
         return CommandRecord(words);
     }
@@ -249,6 +258,75 @@ std::string ModemEngine::CommandInject(const std::vector<std::string>& words) {
     }
     Post(*line->app, deviceHandle, *message, instance, params[0], params[1], params[2]);
     return Ok("device=" + Hex(deviceHandle));
+}
+
+// The provider takes the line away from its owner, as when the modem stops answering.
+std::string ModemEngine::CommandCloseLine() {
+    for (auto& entry : lines_) {
+        if (entry.second.privileges & LINECALLPRIVILEGE_OWNER) {
+            const Line closed = entry.second;
+            CloseDeviceLocked(kLineSide, closed.handle);
+            PostTo(closed, closed.handle, LINE_CLOSE, 0, 0, 0);
+            return Ok("line=" + Hex(closed.handle));
+        }
+    }
+    return Error("no program has a line open as owner");
+}
+
+// The modem is unplugged: the device answers LINEERR_NODEVICE from now on, its lines close
+// without a word, and every line application gets LINE_REMOVE with its identifier.
+std::string ModemEngine::CommandRemoveLine(const std::vector<std::string>& words) {
+    std::optional<uint32_t> device;
+    if (words.size() == 2) {
+        device = ParseNumber(words[1]);
+        if (!device || *device >= settings_.lines.size()) {
+            return Error("remove-line takes a line device identifier, not '" + words[1] + "'");
+        }
+    } else {
+        for (const auto& entry : lines_) {
+            if (entry.second.privileges & LINECALLPRIVILEGE_OWNER) {
+                device = entry.second.device;
+                break;
+            }
+        }
+        if (!device) {
+            return Error("no program has a line open as owner; name the device");
+        }
+    }
+    if (settings_.lines[*device].removed) {
+        return Error("line device " + std::to_string(*device) + " is removed already");
+    }
+    settings_.lines[*device].removed = true;
+    std::vector<DWORD> open;
+    for (const auto& entry : lines_) {
+        if (entry.second.device == *device) {
+            open.push_back(entry.first);
+        }
+    }
+    for (DWORD line : open) {
+        CloseDeviceLocked(kLineSide, line);
+    }
+    for (const auto& entry : apps_) {
+        if (!entry.second->side->phone) {
+            Post(*entry.second, 0, LINE_REMOVE, 0, *device, 0, 0);
+        }
+    }
+    return Ok("device=" + std::to_string(*device));
+}
+
+// The telephony configuration changed: every application is told to re-initialise, and no
+// new one is initialised until all of them have shut down.
+std::string ModemEngine::CommandReinit() {
+    for (const auto& entry : apps_) {
+        App& app = *entry.second;
+        if (app.side->phone) {
+            Post(app, 0, PHONE_STATE, 0, PHONESTATE_REINIT, 0, 0);
+        } else {
+            Post(app, 0, LINE_LINEDEVSTATE, 0, LINEDEVSTATE_REINIT, 0, 0);
+        }
+        reinitPending_.insert(app.handle);
+    }
+    return Ok("apps=" + std::to_string(reinitPending_.size()));
 }
 
 std::string ModemEngine::CommandRecord(const std::vector<std::string>& words) {

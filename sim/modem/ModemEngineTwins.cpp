@@ -35,6 +35,9 @@ LONG ModemEngine::InitializeEx(const TapiSide& side, LPDWORD appOut, LPCSTR appN
         if (*apiVersion < kLowestApiVersion) {
             return side.incompatibleApiVersion;
         }
+        if (!reinitPending_.empty()) {
+            return side.reinit;
+        }
         auto app = std::make_shared<App>();
         app->side = &side;
         app->name = Text(appName);
@@ -48,7 +51,10 @@ LONG ModemEngine::InitializeEx(const TapiSide& side, LPDWORD appOut, LPCSTR appN
         *appOut = app->handle;
         *numDevs = DeviceCount(side);
         *apiVersion = settings_.highestApiVersion;
-        params->Handles.hEvent = app->ready.Get();
+        // A value no handle table holds, so a wait on it fails.
+        static const HANDLE kNoHandle =
+            reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x0FFFFFFC));
+        params->Handles.hEvent = settings_.invalidEventHandle ? kNoHandle : app->ready.Get();
         params->dwNeededSize = reach;
         params->dwUsedSize = reach;
         fields.emplace_back("handle", Hex(app->handle));
@@ -70,8 +76,8 @@ LONG ModemEngine::NegotiateAPIVersion(const TapiSide& side, DWORD app, DWORD dev
         if (!FindApp(app, side)) {
             return side.invalAppHandle;
         }
-        if (device >= DeviceCount(side)) {
-            return side.badDeviceId;
+        if (const LONG refused = RefuseDevice(side, device)) {
+            return refused;
         }
         if (!version || !extension) {
             return side.invalPointer;
@@ -105,8 +111,8 @@ LONG ModemEngine::GetDevCaps(const TapiSide& side, DWORD app, DWORD device, DWOR
         if (!FindApp(app, side)) {
             return side.invalAppHandle;
         }
-        if (device >= DeviceCount(side)) {
-            return side.badDeviceId;
+        if (const LONG refused = RefuseDevice(side, device)) {
+            return refused;
         }
         if (const LONG refused = RefuseVersions(side, version, extVersion)) {
             return refused;
@@ -132,10 +138,17 @@ ModemEngine::Fields ModemEngine::OpenFields(DWORD app, DWORD device, DWORD versi
             {"instance", Hex(static_cast<uint32_t>(instance))}};
 }
 
-LONG ModemEngine::RefuseOpen(const TapiSide& side, DWORD device, const void* handleOut,
-                             DWORD version, DWORD extVersion) const {
+LONG ModemEngine::RefuseDevice(const TapiSide& side, DWORD device) const {
     if (device >= DeviceCount(side)) {
         return side.badDeviceId;
+    }
+    return !side.phone && settings_.lines[device].removed ? side.noDevice : 0;
+}
+
+LONG ModemEngine::RefuseOpen(const TapiSide& side, DWORD device, const void* handleOut,
+                             DWORD version, DWORD extVersion) const {
+    if (const LONG refused = RefuseDevice(side, device)) {
+        return refused;
     }
     if (!handleOut) {
         return side.invalPointer;

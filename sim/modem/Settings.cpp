@@ -141,9 +141,11 @@ std::string ApplyWords(Settings& s, const std::vector<std::string>& w) {
         s.callInfoPadding = *bytes;
         return "";
     }
-    if ((key == "callerid-offset" || key == "callerid-size") && n == 2) {
-        std::optional<uint32_t>& field =
-            key == "callerid-offset" ? s.callerIdOffset : s.callerIdSize;
+    if ((key == "callerid-offset" || key == "callerid-size" || key == "callinfo-needed") &&
+        n == 2) {
+        std::optional<uint32_t>& field = key == "callerid-offset" ? s.callerIdOffset
+                                         : key == "callerid-size" ? s.callerIdSize
+                                                                  : s.callInfoNeeded;
         if (w[1] == "auto") {
             field.reset();
             return "";
@@ -153,6 +155,10 @@ std::string ApplyWords(Settings& s, const std::vector<std::string>& w) {
             return key + " takes auto or a number";
         }
         field = *value;
+        return "";
+    }
+    if (key == "event-handle" && n == 2 && (w[1] == "valid" || w[1] == "invalid")) {
+        s.invalidEventHandle = w[1] == "invalid";
         return "";
     }
     if (key == "fail" && n == 2 && w[1] == "off") {

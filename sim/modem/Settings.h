@@ -45,6 +45,7 @@ bool IsAsynchronous(Function function);
 struct LineDeviceSetting {
     uint32_t mediaModes;
     std::string name;
+    bool removed = false;  // taken out by the remove-line command: LINEERR_NODEVICE
 };
 
 struct Failure {
@@ -61,7 +62,7 @@ struct Settings {
     std::vector<LineDeviceSetting> lines;
     std::vector<std::string> phones;  // names of the phone devices
     std::string provider = "Unimodem (Voxtelo simulated voice modem)";
-    uint32_t highestApiVersion = 0x00020000;
+    uint32_t highestApiVersion = 0x00030001;  // what TAPI on current Windows reports
     // true: an outgoing call connects as soon as dialling is done (a voice modem cannot hear
     // the far end pick up); false: it waits in PROCEEDING for the far end's answer command.
     bool connectAfterDialling = true;
@@ -69,6 +70,8 @@ struct Settings {
     uint32_t callInfoPadding = 0;            // extra bytes ahead of the caller ID in LINECALLINFO
     std::optional<uint32_t> callerIdOffset;  // reported instead of the true values
     std::optional<uint32_t> callerIdSize;
+    std::optional<uint32_t> callInfoNeeded;  // dwNeededSize reported instead of the true one
+    bool invalidEventHandle = false;         // hand out an event that is no handle at all
     std::map<Function, Failure> failures;
 
     static Settings Defaults();

@@ -43,6 +43,8 @@ struct TapiSide {
     LONG operationUnavail = 0;
     LONG operationFailed = 0;
     LONG noMem = 0;
+    LONG noDevice = 0;
+    LONG reinit = 0;
 };
 
 // Each line below pairs the line half's value with the phone half's.
@@ -79,6 +81,8 @@ constexpr TapiSide MakeTapiSide(bool phone) {
     side.operationUnavail = code(LINEERR_OPERATIONUNAVAIL, PHONEERR_OPERATIONUNAVAIL);
     side.operationFailed = code(LINEERR_OPERATIONFAILED, PHONEERR_OPERATIONFAILED);
     side.noMem = code(LINEERR_NOMEM, PHONEERR_NOMEM);
+    side.noDevice = code(LINEERR_NODEVICE, PHONEERR_NODEVICE);
+    side.reinit = code(LINEERR_REINIT, PHONEERR_REINIT);
     return side;
 }
 

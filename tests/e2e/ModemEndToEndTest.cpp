@@ -1,5 +1,6 @@
 // The real voxtelo.exe with the simulated voice modem: the line opens at start-up, a remote
-// ring with caller ID and the remote hang-up, all as its Debug Window shows them.
+// ring with caller ID, the remote hang-up and a line the provider closes, all as its Debug
+// Window shows them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ int Count(const std::string& log, const std::string& line) {
     return count;
 }
 
-TEST(ModemEndToEnd, TheDebugWindowShowsTheLineARemoteRingAndTheRemoteHangUp) {
+TEST(ModemEndToEnd, TheDebugWindowShowsTheLineARemoteRingTheRemoteHangUpAndALostLine) {
     const std::string book = test::TestProgramFolder() + "Bookmark.ini";
     std::ofstream(book, std::ios::trunc)
         << "[Alice]\nPhone_Home=\nPhone_Office=\nPhone_Mobile=5551234\n";
@@ -49,9 +50,18 @@ TEST(ModemEndToEnd, TheDebugWindowShowsTheLineARemoteRingAndTheRemoteHangUp) {
     EXPECT_TRUE(logShows("From Modem : LINEDISCONNECTMODE_NORMAL\n\n", 1))
         << test::DebugLogText(debug);
     EXPECT_TRUE(logShows("From Modem : NORMAL\n\n", 2)) << test::DebugLogText(debug);
-    // The reset dropped the call and opened a fresh line.
-    EXPECT_TRUE(control.WaitForDrop(5000).has_value());
-    EXPECT_EQ(control.Record().back().function, "lineSetStatusMessages");
+    // The reset dropped the call and opened a fresh line, whatever came after.
+    const auto drop = control.WaitForDrop(5000);
+    ASSERT_TRUE(drop.has_value());
+    const auto reopened = control.WaitForLineOpen(5000, drop->seq);
+    ASSERT_TRUE(reopened.has_value());
+    EXPECT_TRUE(control.WaitFor("lineSetStatusMessages", 5000, reopened->seq).has_value());
+
+    // The provider takes the line away: the program notices and opens it again.
+    control.CloseLine();
+    EXPECT_TRUE(logShows("From Modem : the modem line is gone\n\n", 1))
+        << test::DebugLogText(debug);
+    EXPECT_TRUE(logShows("From Modem : NORMAL\n\n", 3)) << test::DebugLogText(debug);
 
     HWND main = FindWindowA("#32770", "Voxtelo");
     PostMessageA(main, WM_CLOSE, 0, 0);

@@ -27,7 +27,12 @@ public:
         trace.push_back("clear");
         callerIdStored = false;
     }
+    void KeepFailedReply(uint32_t request, int32_t result) override {
+        trace.push_back("failed " + std::to_string(request) + " " + std::to_string(result));
+    }
+    bool IsOpenLineDevice(uint32_t device) override { return device == kOpenDevice; }
 
+    static constexpr uint32_t kOpenDevice = 2;
     Trace trace;
     bool callerIdStored = false;
 };
@@ -47,7 +52,6 @@ TEST(LineMessageDispatch, EachMessagePostsItsAlphabeticalCodeAndUnlistedOnes18) 
     const std::pair<uint32_t, const char*> rows[] = {
         {LINE_ADDRESSSTATE, "1"},
         {LINE_APPNEWCALL, "2"},
-        {LINE_CLOSE, "5"},
         {LINE_CREATE, "6"},
         {LINE_DEVSPECIFIC, "7"},
         {LINE_DEVSPECIFICFEATURE, "8"},
@@ -68,6 +72,35 @@ TEST(LineMessageDispatch, EachMessagePostsItsAlphabeticalCodeAndUnlistedOnes18) 
     };
     for (const auto& [id, code] : rows) {
         EXPECT_EQ(Dispatch(id, LINECALLSTATE_IDLE), Trace{code}) << id;
+    }
+}
+
+TEST(LineMessageDispatch, ALostLineAndAFailedReplyFollowTheirCodeWithTheirSummary) {
+    // 64-bit TAPI may hand the LONG result over sign-extended or not.
+    const auto result = static_cast<int32_t>(LINEERR_OPERATIONFAILED);
+    const auto signExtended = static_cast<uintptr_t>(static_cast<intptr_t>(result));
+    const uintptr_t zeroExtended = LINEERR_OPERATIONFAILED;
+    const std::string failed = "failed 9 " + std::to_string(result);
+    struct Row {
+        uint32_t id;
+        uintptr_t param1;
+        uintptr_t param2;
+        Trace expected;
+    };
+    const Row rows[] = {
+        {LINE_CLOSE, 0, 0, {"5", "36"}},
+        {LINE_REMOVE, RecordingSink::kOpenDevice, 0, {"15", "36"}},
+        {LINE_REMOVE, 0, 0, {"15"}},  // another device
+        {LINE_LINEDEVSTATE, LINEDEVSTATE_REINIT, 0, {"11", "36"}},
+        {LINE_LINEDEVSTATE, LINEDEVSTATE_REINIT | 0x1, 0, {"11", "36"}},
+        {LINE_LINEDEVSTATE, 0x2, 1, {"11"}},  // a ring
+        {LINE_REPLY, 9, 0, {"16"}},
+        {LINE_REPLY, 9, signExtended, {"16", failed, "33"}},
+        {LINE_REPLY, 9, zeroExtended, {"16", failed, "33"}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(Dispatch(row.id, row.param1, row.param2), row.expected)
+            << row.id << " " << row.param1 << " " << row.param2;
     }
 }
 

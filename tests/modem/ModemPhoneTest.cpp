@@ -2,7 +2,9 @@
 // state it reports, the events it posts, the lines it logs, and its phone book.
 #include "modem/ModemPhone.h"
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "core/Messages.h"
@@ -32,6 +34,13 @@ std::string Line(const std::string& text) {
     return "From Modem : " + text + "\n";
 }
 
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// A lost line is tried again at once, then every 10 ms, with attempts to spare.
+constexpr LineRetryPolicy kQuickRetry{10, 100000};
+
 class ModemPhoneTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -47,21 +56,40 @@ protected:
         DeleteFileA(BookPath().c_str());
     }
 
-    void Start() {
-        phone = std::make_unique<ModemPhone>(host.Handle());
+    void Start(LineRetryPolicy retry = kQuickRetry) {
+        phone.reset();
+        phone = std::make_unique<ModemPhone>(host.Handle(), retry);
         if (phone->GetState() != CallState::INIT) {
             Settle();  // a line is open to take the sentinel
         }
     }
 
-    // Handles everything the line has queued so far, then hands over what reached the
-    // window and the log since the last call.
+    // Handles everything the line has queued so far: waits for the sentinel's log line
+    // wherever it falls, then drains the window's queue. The sentinel's own line goes.
     void Settle() {
         control.Inject(modemtest::kSentinelMessage);
         const std::string sentinel = Line("LINE_GENERATE");
-        ASSERT_TRUE(
-            test::WaitUntil([&] { return !log.lines.empty() && log.lines.back() == sentinel; }));
-        log.lines.pop_back();
+        auto at = [&] { return std::find(log.lines.begin(), log.lines.end(), sentinel); };
+        ASSERT_TRUE(modemtest::SettleOn([&] { return at() != log.lines.end(); }));
+        log.lines.erase(at());
+    }
+    // A step that ends in a reset: the reset discards whatever the old line still held, a
+    // sentinel too, so the step's marker is the UM_PHONE_KEY that the reset posts.
+    void SettleOnReset() {
+        ASSERT_TRUE(modemtest::SettleOn([&] {
+            return std::find(host.events.begin(), host.events.end(), PhoneKey()) !=
+                   host.events.end();
+        }));
+    }
+    // A call dialled and connected (the modem connects as soon as dialling is done).
+    void StartACall() {
+        phone->Dial("5551234");
+        Settle();
+        ASSERT_EQ(phone->GetState(), CallState::ANSWERING);
+    }
+    // A step whose marker is a log line of its own.
+    void SettleOnLine(const std::string& line) {
+        ASSERT_TRUE(modemtest::SettleOn([&] { return Contains(log.lines, line); })) << line;
     }
     std::vector<WindowEvent> TakeEvents() {
         test::PumpPending();
@@ -175,7 +203,7 @@ TEST_F(ModemPhoneTest, AnIncomingCallRingsNamesTheCallerIsAnsweredAndEndsRemotel
                   Line("LINECONNECTEDMODE_ACTIVE"), Line("ANSWERING"), Line("")}));
 
     control.HangUp();
-    Settle();
+    SettleOnReset();
     EXPECT_EQ(phone->GetState(), CallState::NORMAL);
     EXPECT_EQ(phone->GetCallerNumber(), "");
     EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE), PhoneKey()}));
@@ -242,9 +270,7 @@ TEST_F(ModemPhoneTest, ASpeakerphoneThatFailsIsLoggedTwiceAndTheCallGoesOn) {
 
 TEST_F(ModemPhoneTest, SuspendClosesTheLineKeepingTheStateAndResumeReopensIt) {
     Start();
-    phone->Dial("5551234");
-    Settle();
-    ASSERT_EQ(phone->GetState(), CallState::ANSWERING);
+    StartACall();
     TakeEvents();
     TakeLog();
 
@@ -315,6 +341,140 @@ TEST_F(ModemPhoneTest, LogsEveryCodeItDoesNotActOnByName) {
     EXPECT_EQ(TakeLog(), (std::vector<std::string>{Line(""), Line("LINE_LINEDEVSTATE"),
                                                    Line("LINEBUSYMODE_TRUNK")}));
     EXPECT_TRUE(TakeEvents().empty());
+}
+
+TEST_F(ModemPhoneTest, AConnectedNoticeFromALineSinceResetIsIgnored) {
+    control.SetConnectMode(simmodem::ConnectMode::FarEndAnswers);
+    Start();
+    phone->Dial("5551234");
+    Settle();
+    TakeEvents();
+    TakeLog();
+
+    // The far end picks up as the user hangs up: the line-message thread has posted the
+    // connected codes before the reset stops it, so they arrive after the reset.
+    control.AnswerAsFarEnd();
+    ASSERT_TRUE(control.WaitForMessagesTaken(modemtest::kSettleMs));
+    const uint64_t mark = control.LastSeq();
+    phone->Reset();
+    SettleOnLine(Line("LINECONNECTEDMODE_ACTIVE"));
+    EXPECT_EQ(phone->GetState(), CallState::NORMAL);
+    EXPECT_EQ(TakeEvents(), (std::vector<WindowEvent>{Ev(msg::EV_MODEM_STATE), PhoneKey()}));
+    EXPECT_EQ(TakeLog().back(), Line("connected, but no call is being set up: ignored"));
+    EXPECT_TRUE(CallsOf(control, "phoneOpen").empty()) << "the speakerphone stays on-hook";
+    EXPECT_FALSE(control.WaitFor("phoneInitializeExA", 0, mark).has_value());
+}
+
+TEST_F(ModemPhoneTest, ADialOrAnswerRefusedInItsReplyEndsThatCall) {
+    struct Case {
+        const char* function;
+        std::function<void()> request;
+        CallState whileWaiting;
+        std::vector<WindowEvent> events;  // from the request on
+    };
+    const Case cases[] = {
+        {"lineMakeCallA",
+         [&] { phone->Dial("5551234"); },
+         CallState::DIALING,
+         {Ev(msg::EV_MODEM_STATE), Ev(msg::EV_CALLER_INFO), Ev(msg::EV_MODEM_STATE), PhoneKey()}},
+        {"lineAnswer",
+         [&] {
+             control.Ring("5551234");
+             Settle();
+             TakeEvents();
+             phone->Answer();
+         },
+         CallState::RINGING,
+         {Ev(msg::EV_MODEM_STATE), PhoneKey()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.function);
+        Start();
+        TakeEvents();
+        control.FailInReply(c.function, static_cast<int32_t>(LINEERR_OPERATIONFAILED));
+        const uint64_t mark = control.LastSeq();
+        c.request();
+        EXPECT_EQ(phone->GetState(), c.whileWaiting);  // accepted at first
+        SettleOnReset();
+        EXPECT_EQ(phone->GetState(), CallState::NORMAL);
+        EXPECT_EQ(TakeEvents(), c.events);
+        EXPECT_TRUE(Contains(TakeLog(), Line("LINEERR_OPERATIONFAILED")));
+        EXPECT_TRUE(control.WaitForLineOpen(0, mark).has_value()) << "a fresh line";
+    }
+}
+
+TEST_F(ModemPhoneTest, ALostLineGoesToInitAndIsOpenedAgain) {
+    struct Case {
+        const char* what;
+        std::function<void()> loseIt;
+        bool callUp;
+        std::function<void()> bringBack;  // the line stays away until this runs
+    };
+    const Case cases[] = {
+        {"closed by the provider during a call", [&] { control.CloseLine(); }, true, nullptr},
+        {"re-initialise notice", [&] { control.Reinit(); }, false, nullptr},
+        {"modem unplugged and plugged in again", [&] { control.RemoveLine(); }, false,
+         [&] {
+             control.SetLineDevices({{simmodem::LineDevice::Kind::Data, 0, ""},
+                                     {simmodem::LineDevice::Kind::Voice, 0, ""}});
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Start();
+        if (c.callUp) {
+            StartACall();
+        }
+        TakeEvents();
+        TakeLog();
+        const uint64_t mark = control.LastSeq();
+        c.loseIt();
+        if (c.bringBack) {
+            SettleOnLine(Line("LINEERR_BADDEVICEID"));  // the first attempt finds no modem
+            EXPECT_EQ(phone->GetState(), CallState::INIT);
+            c.bringBack();
+        }
+        SettleOnLine(Line("NORMAL"));
+        EXPECT_EQ(phone->GetState(), CallState::NORMAL);
+        EXPECT_EQ(phone->GetCallerNumber(), "");
+        std::vector<WindowEvent> expected = {Ev(msg::EV_MODEM_STATE), Ev(msg::EV_MODEM_STATE)};
+        if (c.callUp) {
+            expected.push_back(PhoneKey());  // the window comes back, as after any call
+        }
+        EXPECT_EQ(TakeEvents(), expected);
+        const std::vector<std::string> lines = TakeLog();
+        EXPECT_TRUE(Contains(lines, Line("the modem line is gone")));
+        EXPECT_TRUE(Contains(lines, Line("INIT")));
+        const auto shutdown = control.WaitForShutdown(0, mark);
+        ASSERT_TRUE(shutdown.has_value());
+        EXPECT_TRUE(control.WaitForLineOpen(0, shutdown->seq).has_value());
+    }
+}
+
+TEST_F(ModemPhoneTest, ADeafLineIsReportedAndTriedOnlyABoundedNumberOfTimes) {
+    control.SetEventHandleValid(false);  // every line-message thread ends at once
+    phone = std::make_unique<ModemPhone>(host.Handle(), LineRetryPolicy{1, 3});
+    SettleOnLine(Line("the modem line stays closed after 3 attempts"));
+    EXPECT_EQ(phone->GetState(), CallState::INIT);
+    const std::vector<std::string> lines = TakeLog();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         Line("the line-message thread ended: the modem line went deaf")),
+              4);
+    EXPECT_EQ(CallsOf(control, "lineInitializeExA").size(), 4u) << "the first open and three more";
+}
+
+TEST_F(ModemPhoneTest, CallInformationClaimingAHugeSizeIsRefusedAndTheCallRingsOn) {
+    control.SetCallInfoNeededSize(0xFFFFFFF0u);
+    Start();
+    TakeEvents();
+    TakeLog();
+    control.Ring("5551234");
+    Settle();
+    EXPECT_EQ(phone->GetState(), CallState::RINGING);
+    EXPECT_TRUE(Contains(TakeLog(), Line("call information of 4294967280 bytes refused")));
+    const auto fetches = CallsOf(control, "lineGetCallInfoA");
+    ASSERT_EQ(fetches.size(), 1u) << "never a second fetch of that size";
+    EXPECT_EQ(fetches[0].Number("total"), 1348u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,17 @@ namespace modemtest {
 // before it has been turned into codes.
 constexpr uint32_t kSentinelMessage = 7;  // LINE_GENERATE
 constexpr int kSentinelCode = 10;
+
+// The longest one step may take on a loaded machine: a bound, never a wait that passes.
+constexpr DWORD kSettleMs = 20000;
+
+// Waits until the step's own marker has arrived, wherever it falls among what came in, then
+// handles everything already queued for the window. Never asks for the marker to be last.
+inline bool SettleOn(const std::function<bool()>& markerArrived) {
+    const bool arrived = test::WaitUntil(markerArrived, kSettleMs);
+    test::PumpPending();
+    return arrived;
+}
 
 inline std::vector<simmodem::RecordEntry> CallsOf(const simmodem::Control& control,
                                                   const std::string& function) {

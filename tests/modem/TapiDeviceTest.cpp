@@ -4,6 +4,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "tests/modem/ModemTestSupport.h"
@@ -47,18 +48,22 @@ protected:
     }
 
     void Open() {
-        device = std::make_unique<TapiDevice>();
+        device = std::make_unique<TapiDevice>(host.Handle());
         ASSERT_EQ(device->OpenLine(true), 0);
     }
 
-    // Every code posted for the messages queued so far, in order.
+    // Every code posted for the messages queued so far, in order. Codes that arrived after
+    // the sentinel belong to the next step and stay.
     std::vector<int> Settle() {
         control.Inject(modemtest::kSentinelMessage);
-        const bool arrived = test::WaitUntil(
-            [&] { return !codes.empty() && codes.back() == modemtest::kSentinelCode; });
+        auto sentinel = [&] {
+            return std::find(codes.begin(), codes.end(), modemtest::kSentinelCode);
+        };
+        const bool arrived = modemtest::SettleOn([&] { return sentinel() != codes.end(); });
         EXPECT_TRUE(arrived) << "codes so far: " << Join(codes);
-        std::vector<int> taken(codes.begin(), arrived ? codes.end() - 1 : codes.end());
-        codes.clear();
+        const auto at = sentinel();
+        std::vector<int> taken(codes.begin(), at);
+        codes.erase(codes.begin(), at == codes.end() ? at : at + 1);
         return taken;
     }
 
@@ -92,7 +97,7 @@ TEST_F(TapiDeviceTest, OpensTheFirstLineThatSpeaksAutomatedVoice) {
 TEST_F(TapiDeviceTest, WithoutAVoiceLineOpenFailsWithBadDeviceIdAndStartsNoThread) {
     control.SetLineDevices({Data(), Data()});
     const size_t threadsBefore = ThreadsOfThisProcess();
-    device = std::make_unique<TapiDevice>();
+    device = std::make_unique<TapiDevice>(host.Handle());
     EXPECT_EQ(static_cast<uint32_t>(device->OpenLine(true)), 0x80000002u);
     EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
     EXPECT_TRUE(CallsOf(control, "lineOpenA").empty());
@@ -115,7 +120,7 @@ TEST_F(TapiDeviceTest, ReturnsTheErrorOfTheStepThatFailedAndShutsDown) {
     for (const Case& c : cases) {
         control.ClearRecord();
         control.FailNext(c.function, c.error);
-        TapiDevice failing;
+        TapiDevice failing(host.Handle());
         EXPECT_EQ(failing.OpenLine(true), c.error) << c.function;
         EXPECT_EQ(CallsOf(control, "lineShutdown").size(), c.shutdowns) << c.function;
     }
@@ -170,8 +175,10 @@ TEST_F(TapiDeviceTest, MessagesOtherThanCallStatesPostTheirOwnCode) {
         std::vector<int> expected;
     };
     const Case cases[] = {
-        {LINE_ADDRESSSTATE, {1}},  {LINE_APPNEWCALL, {2}}, {LINE_CLOSE, {5}},   {LINE_CREATE, {6}},
-        {LINE_LINEDEVSTATE, {11}}, {LINE_REPLY, {16}},     {LINE_REMOVE, {15}}, {0x7FFF, {18}},
+        {LINE_ADDRESSSTATE, {1}},  {LINE_APPNEWCALL, {2}},
+        {LINE_CLOSE, {5, 36}},     {LINE_CREATE, {6}},
+        {LINE_LINEDEVSTATE, {11}}, {LINE_REPLY, {16}},
+        {LINE_REMOVE, {15}},       {0x7FFF, {18}},
     };
     for (const Case& c : cases) {
         control.Inject(c.message, 0, 0, 0, "line");
@@ -357,25 +364,52 @@ TEST_F(TapiDeviceTest, TeardownDropsTheCallThenClosesTheLine) {
     EXPECT_EQ(after, (std::vector<std::string>{"lineDrop", "lineClose", "lineShutdown"}));
 }
 
-TEST_F(TapiDeviceTest, CodesReachTheMainWindowEvenWithTheAboutBoxAboveIt) {
-    // The about box has the main window's title and lies above it while it is open.
+TEST_F(TapiDeviceTest, CodesReachTheWindowTheDeviceWasGivenWhateverElseCarriesTheTitle) {
+    // The about box has the main window's title and lies above it while it is open; another
+    // program's window may carry it too; and the window given need not carry it at all.
     test::BackendHost aboutBox;
     ASSERT_TRUE(aboutBox.CreateModeless(host.Handle()));
     aboutBox.Show(SW_SHOWNA);
-    ASSERT_EQ(FindWindowA("#32770", "Voxtelo"), aboutBox.Handle());
+    test::BackendHost stranger;
+    ASSERT_TRUE(stranger.CreateModeless(nullptr));
+    SetWindowTextA(host.Handle(), "Not the title it is found by");
     int strayCodes = 0;
-    aboutBox.modemEvent = [&](int) {
-        ++strayCodes;
-        return LRESULT{1};
-    };
+    for (test::BackendHost* other : {&aboutBox, &stranger}) {
+        other->modemEvent = [&](int) {
+            ++strayCodes;
+            return LRESULT{1};
+        };
+    }
     Open();
     control.Inject(LINE_CLOSE, 0, 0, 0, "line");
-    EXPECT_EQ(Join(Settle()), Join({5}));
+    EXPECT_EQ(Join(Settle()), Join({5, 36}));
     EXPECT_EQ(strayCodes, 0);
 }
 
+TEST_F(TapiDeviceTest, LinesAndPhonesOpenAtTapi20WhicheverVersionTapiReports) {
+    for (uint32_t highest : {0x20000u, 0x20002u, 0x30001u}) {
+        SCOPED_TRACE(highest);
+        control.SetHighestApiVersion(highest);
+        control.ClearRecord();
+        Open();
+        EXPECT_EQ(device->MakeCall("5551234"), 0);  // its parameters have the 2.0 layout
+        EXPECT_EQ(device->OpenPhone(), 0);
+        const std::pair<const char*, const char*> versions[] = {
+            {"lineNegotiateAPIVersion", "high"},
+            {"lineOpenA", "version"},
+            {"phoneNegotiateAPIVersion", "high"},
+            {"phoneOpen", "version"}};
+        for (const auto& [function, field] : versions) {
+            const auto calls = CallsOf(control, function);
+            ASSERT_FALSE(calls.empty()) << function;
+            EXPECT_EQ(calls.back().Number(field), 0x20000u) << function;
+        }
+        device.reset();
+    }
+}
+
 TEST_F(TapiDeviceTest, ClosingAFreshDeviceDoesNothing) {
-    TapiDevice fresh;
+    TapiDevice fresh(host.Handle());
     EXPECT_EQ(fresh.CloseLine(), 0);
     EXPECT_TRUE(control.Record().empty());
 }

@@ -94,6 +94,8 @@ public:
     bool HasCallerId() override { return false; }
     void FetchCallerId() override {}
     void ClearCallerId() override {}
+    void KeepFailedReply(uint32_t, int32_t) override {}
+    bool IsOpenLineDevice(uint32_t) override { return false; }
     std::vector<int> codes;
 };
 

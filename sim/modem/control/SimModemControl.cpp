@@ -183,6 +183,14 @@ void Control::SetCallerIdSize(std::optional<uint32_t> size) {
     Configure("callerid-size " + (size ? Hex(*size) : std::string("auto")));
 }
 
+void Control::SetCallInfoNeededSize(std::optional<uint32_t> bytes) {
+    Configure("callinfo-needed " + (bytes ? Hex(*bytes) : std::string("auto")));
+}
+
+void Control::SetEventHandleValid(bool valid) {
+    Configure(valid ? "event-handle valid" : "event-handle invalid");
+}
+
 void Control::FailNext(const std::string& function, int32_t code) {
     Configure("fail " + function + " " + TapiResultText(code) + " once");
 }
@@ -228,6 +236,18 @@ void Control::Busy() {
 
 void Control::NoAnswer() {
     Request("noanswer");
+}
+
+void Control::CloseLine() {
+    Request("close-line");
+}
+
+void Control::RemoveLine(std::optional<uint32_t> device) {
+    Request("remove-line" + (device ? " " + std::to_string(*device) : std::string()));
+}
+
+void Control::Reinit() {
+    Request("reinit");
 }
 
 void Control::Inject(uint32_t messageId, uint32_t param1, uint32_t param2, uint32_t param3,

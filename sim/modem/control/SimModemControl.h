@@ -62,6 +62,10 @@ public:
     void SetCallInfoPadding(uint32_t bytes);
     void SetCallerIdOffset(std::optional<uint32_t> offset);  // nullopt: the true offset
     void SetCallerIdSize(std::optional<uint32_t> size);
+    // dwNeededSize that LINECALLINFO reports instead of the true one; nullopt: the true one.
+    void SetCallInfoNeededSize(std::optional<uint32_t> bytes);
+    // false: initialising hands out an event handle that no wait accepts.
+    void SetEventHandleValid(bool valid);
     // `function` is an exported name ("lineOpenA"); `code` a negative TAPI result.
     void FailNext(const std::string& function, int32_t code);
     void FailAlways(const std::string& function, int32_t code);
@@ -80,6 +84,13 @@ public:
     void HangUp(uint32_t mode = 0x1, bool thenIdle = false);
     void Busy();
     void NoAnswer();
+    // The provider closes the program's line (LINE_CLOSE).
+    void CloseLine();
+    // The line device goes away (LINE_REMOVE to every application); nullopt: the device of the
+    // line the program holds as owner. Setting the line devices again brings it back.
+    void RemoveLine(std::optional<uint32_t> device = std::nullopt);
+    // LINEDEVSTATE_REINIT to every application; nobody initialises until all have shut down.
+    void Reinit();
     // Queues one LINEMESSAGE as it stands. `device` is "call", "line" or a number, "" for the
     // usual one; `instance` defaults to the line's callback instance.
     void Inject(uint32_t messageId, uint32_t param1 = 0, uint32_t param2 = 0, uint32_t param3 = 0,

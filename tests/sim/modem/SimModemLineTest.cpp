@@ -52,7 +52,7 @@ TEST_F(SimModemLine, DevicesReportTheirMediaModesNameAndNeededSize) {
     LineApp app;
     ASSERT_EQ(0, app.result);
     EXPECT_EQ(2u, app.devices);
-    EXPECT_EQ(0x00020000u, app.version);
+    EXPECT_EQ(0x00030001u, app.returnedVersion) << "as TAPI on current Windows answers";
 
     struct Case {
         DWORD device;
@@ -285,6 +285,35 @@ TEST_F(SimModemLine, InjectedMessagesArriveAsGiven) {
     EXPECT_EQ(line, messages[1].hDevice) << "a line message goes to the line by default";
     EXPECT_EQ((Msg{0x7777, 1, 2}), Brief(messages)[1]);
     EXPECT_EQ(3u, messages[1].dwParam3);
+}
+
+TEST_F(SimModemLine, TheModemClosesTheLineGoesAwayAndAsksForAFreshStart) {
+    LineApp app;
+    ASSERT_EQ(0, app.result);
+    auto openVoice = [&] {
+        HLINE line = 0;
+        return lineOpenA(app.handle, 1, &line, app.version, 0, 1, LINECALLPRIVILEGE_OWNER,
+                         LINEMEDIAMODE_AUTOMATEDVOICE, nullptr);
+    };
+
+    const HLINE closed = app.OpenVoice(1);
+    control.CloseLine();
+    EXPECT_EQ((std::vector<Msg>{{LINE_CLOSE, 0, 0}}), Brief(app.Drain()));
+    EXPECT_EQ(LINEERR_INVALLINEHANDLE, lineClose(closed)) << "closed already";
+
+    app.OpenVoice(1);
+    control.RemoveLine();
+    EXPECT_EQ((std::vector<Msg>{{LINE_REMOVE, 1, 0}}), Brief(app.Drain()));
+    EXPECT_EQ(LINEERR_NODEVICE, openVoice());
+    control.SetLineDevices({{LineDevice::Kind::Data, 0, ""}, {LineDevice::Kind::Voice, 0, ""}});
+    EXPECT_EQ(0, openVoice()) << "plugged in again";
+
+    control.Reinit();
+    EXPECT_EQ((std::vector<Msg>{{LINE_LINEDEVSTATE, LINEDEVSTATE_REINIT, 0}}), Brief(app.Drain()));
+    EXPECT_EQ(LINEERR_REINIT, LineApp().result) << "while an application has not shut down";
+    EXPECT_EQ(0, lineShutdown(app.handle));
+    app.handle = 0;
+    EXPECT_EQ(0, LineApp().result);
 }
 
 }  // namespace

@@ -33,8 +33,9 @@ public:
     LineApp() {
         params_.dwTotalSize = sizeof params_;
         params_.dwOptions = LINEINITIALIZEEXOPTION_USEEVENT;
-        result =
-            lineInitializeExA(&handle, nullptr, nullptr, "SimTest", &devices, &version, &params_);
+        returnedVersion = version;
+        result = lineInitializeExA(&handle, nullptr, nullptr, "SimTest", &devices, &returnedVersion,
+                                   &params_);
     }
     ~LineApp() {
         if (handle != 0) {
@@ -68,7 +69,8 @@ public:
 
     HLINEAPP handle = 0;
     DWORD devices = 0;
-    DWORD version = 0x00020000;
+    DWORD version = 0x00020000;  // asked for and used, as the program does: the 2.0 layouts
+    DWORD returnedVersion = 0;   // the highest version TAPI answered with
     LONG result = 0;
 
 private:
