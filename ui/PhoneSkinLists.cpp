@@ -168,9 +168,17 @@ void PhoneSkin::ScrollListStep() {
         host_.StopListScrollTimer();
         return;
     }
-    bool moving = false;
     const std::pair<ContactItem*, ContactItem*> lists[] = {{selectedSkypeItem_, skypeListHead_},
                                                            {selectedBookItem_, bookListHead_}};
+    // The last tick's move has not been painted yet (the window is hidden, so nothing
+    // paints): rest until a paint finds the list out of place and starts the timer again.
+    for (const auto& [selected, head] : lists) {
+        if (head && head->OffsetY() != 0) {
+            host_.StopListScrollTimer();
+            return;
+        }
+    }
+    bool moving = false;
     for (const auto& [selected, head] : lists) {
         if (!selected || !head) {
             continue;

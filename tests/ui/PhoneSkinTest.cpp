@@ -219,6 +219,18 @@ TEST_F(PhoneSkinTest, TheListGlidesToTheSelectedItemInHalfSteps) {
     }
 }
 
+TEST_F(PhoneSkinTest, WithoutPaintsTheScrollTimerRestsUntilTheNextPaint) {
+    ModemReadyWithBook(3);
+    Paint();
+    ASSERT_TRUE(host.scrollTimerRunning);
+    skin.ScrollListStep();
+    skin.ScrollListStep();  // the window is hidden: nothing painted the first move
+    EXPECT_FALSE(host.scrollTimerRunning);
+    Paint();
+    EXPECT_EQ(skin.BookListHead()->Bounds().top, 90 - 4) << "the first move, once";
+    EXPECT_TRUE(host.scrollTimerRunning);
+}
+
 TEST_F(PhoneSkinTest, CallKeysLightForWhatTheyCanDo) {
     struct Case {
         CallState state;
