@@ -229,6 +229,12 @@ void PhoneSkin::ForgetRemoved(const SkinWidget* widget) {
     }
 }
 
+// A carrier's key is hidden exactly while its back-end is not ready.
+void PhoneSkin::ShowReadyCarrierKeys() {
+    skypeKey_->SetHidden(host_.SkypeState() == CallState::INIT);
+    modemKey_->SetHidden(host_.ModemState() == CallState::INIT);
+}
+
 void PhoneSkin::SetWidgetState(SkinWidget* widget, bool on) {
     if (!widget || !board_) {
         return;
@@ -259,9 +265,7 @@ void PhoneSkin::SetWidgetState(SkinWidget* widget, bool on) {
             return;
         case WID_SKYPE:
         case WID_MODEM:
-            // The keys of carriers that are not ready are hidden; the chosen one is lit.
-            skypeKey_->SetHidden(host_.SkypeState() == CallState::INIT);
-            modemKey_->SetHidden(host_.ModemState() == CallState::INIT);
+            ShowReadyCarrierKeys();
             skypeKey_->SetLit(widget == skypeKey_);
             modemKey_->SetLit(widget == modemKey_);
             return;

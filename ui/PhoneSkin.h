@@ -125,6 +125,7 @@ private:
     void RemoveById(int id);
     void ForgetRemoved(const SkinWidget* widget);
     void DropCarrier(ContactItem* listHead);
+    void ShowReadyCarrierKeys();
     ContactItem* AppendListItem(std::unique_ptr<ContactItem> item, int id);
     void SetListHidden(ContactItem* head, bool hidden);
     // The move of one scroll tick for a list, or 0 when it is in place.

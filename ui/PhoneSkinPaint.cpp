@@ -21,6 +21,9 @@ void PhoneSkin::PrepareForPaint() {
     }
     UpdateViewport();
     CheckListScroll();
+    // A back-end that became ready (or was lost) while the other carrier stayed chosen shows
+    // (or hides) its key now, not only at the next choice of a carrier.
+    ShowReadyCarrierKeys();
     switch (host_.ActiveCarrier()) {
         case Carrier::None:
             callerCard_->SetHidden(true);

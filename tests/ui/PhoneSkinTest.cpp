@@ -398,6 +398,27 @@ TEST_F(PhoneSkinTest, ThePaintPassShowsTheActiveCarriersViewOfTheCall) {
     }
 }
 
+TEST_F(PhoneSkinTest, ACarriersKeyIsShownExactlyWhileItsBackEndIsReady) {
+    struct Case {
+        CallState skype, modem;
+        bool skypeKey, modemKey;
+    } cases[] = {
+        {CallState::INIT, CallState::NORMAL, false, true},
+        {CallState::NORMAL, CallState::NORMAL, true, true},  // Skype ready later: modem stays
+        {CallState::RINGING, CallState::INIT, true, false},
+        {CallState::INIT, CallState::INIT, false, false},
+    };
+    host.modemState = CallState::NORMAL;
+    skin.SelectCarrier(Carrier::Modem);
+    for (const Case& c : cases) {
+        host.skypeState = c.skype;
+        host.modemState = c.modem;
+        Paint();
+        EXPECT_EQ(!Widget(WID_SKYPE)->IsHidden(), c.skypeKey) << int(c.skype) << int(c.modem);
+        EXPECT_EQ(!Widget(WID_MODEM)->IsHidden(), c.modemKey) << int(c.skype) << int(c.modem);
+    }
+}
+
 TEST_F(PhoneSkinTest, ItemsAndTheHoverKeepNothingOfReplacedRecords) {
     SkypeReadyWithContacts(3);
     ModemReadyWithBook(3);
