@@ -52,19 +52,8 @@ public:
     // The window title by which every part of the program finds this window.
     static constexpr char kTitle[] = "Voxtelo";
 
-    // ---- The skin ---------------------------------------------------------------------------
-    // Widgets, pictures, both contact lists and the paint pass live in ui::PhoneSkin; the
-    // window keeps the operations by their own names and delegates them.
-    ui::PhoneSkin* Skin() const { return skin_.get(); }
     const std::string& DialString() const { return dialString_; }
-    bool IsKeypadHidden() const { return keypadHidden_; }
-
     static constexpr UINT_PTR TIMER_LIST_SCROLL = 68;
-    static constexpr UINT kListScrollMs = 10;
-    // The window's strength over its own per-pixel alpha, with and without the focus.
-    static constexpr BYTE kFocusedAlpha = 255;
-    static constexpr BYTE kUnfocusedAlpha = 100;
-    // -----------------------------------------------------------------------------------------
 
 protected:
     bool OnInitDialog() override;
@@ -90,8 +79,43 @@ private:
     void OpenAboutBox();
     void SetDialogState(CallState state);
 
-    // ---- The skin ---------------------------------------------------------------------------
+    // Declared first: GDI+ outlives every member that may hold a GDI+ object.
+    fw::GdiplusSession gdiplus_;
+    HICON icon_ = nullptr;  // a shared resource icon: the system frees it
+    std::vector<std::string> arguments_;
+
+    Carrier activeCarrier_ = Carrier::None;
+    CallState dialogState_ = CallState::INIT;
+    bool startHidden_ = true;
+    bool debugEnabled_ = false;
+    bool ledAvailable_ = false;
+    bool hasFocus_ = false;
+    std::string ringPath_;
+
+    std::string dialString_;
+    std::string callerNumber_;
+    std::string callerName_;
+
+    CDebugDlg* debugDlg_ = nullptr;        // ends itself with its window
+    CBookmarkDlg* bookmarkDlg_ = nullptr;  // ends itself with its window
+    std::unique_ptr<SkypeApi> skype_;
+    std::unique_ptr<ModemPhone> modem_;
+
+    // ==== The skin (ui/) =====================================================================
+    // Widgets, pictures, both contact lists and the paint pass live in ui::PhoneSkin. The
+    // window keeps the operations by their own names and delegates them (VoxteloDlgView.cpp,
+    // VoxteloDlgPaint.cpp); the skin reaches back through MainSkinHost.
+public:
+    ui::PhoneSkin* Skin() const { return skin_.get(); }
+    bool IsKeypadHidden() const { return keypadHidden_; }
+
+private:
     friend class MainSkinHost;
+    static constexpr UINT kListScrollMs = 10;  // timer 68
+    // The window's strength over its own per-pixel alpha, with and without the focus.
+    static constexpr BYTE kFocusedAlpha = 255;
+    static constexpr BYTE kUnfocusedAlpha = 100;
+
     // Creates the board, the pictures and the fixed widgets; false after "UI Error".
     bool BuildSkin();
     void SetWidgetState(ui::SkinWidget* widget, bool on);
@@ -120,34 +144,12 @@ private:
     ui::ContactItem* SelectedBookItem() const;
     const ContactEntry* SelectedBookEntry() const;
     const std::string* SelectedPopupNumber() const;
-    // -----------------------------------------------------------------------------------------
 
-    // Declared first: GDI+ outlives every member that may hold a GDI+ object.
-    fw::GdiplusSession gdiplus_;
-    HICON icon_ = nullptr;  // a shared resource icon: the system frees it
-    std::vector<std::string> arguments_;
-
-    Carrier activeCarrier_ = Carrier::None;
-    CallState dialogState_ = CallState::INIT;
-    bool startHidden_ = true;
-    bool debugEnabled_ = false;
-    bool ledAvailable_ = false;
-    bool hasFocus_ = false;
-    std::string ringPath_;
-
-    std::string dialString_;
-    std::string callerNumber_;
-    std::string callerName_;
-
-    // The skin: its text engine and canvas outlive it; its host is this window.
+    // The text engine and the canvas outlive the skin; its host is this window.
     std::unique_ptr<ui::GdiplusText> skinText_;
     std::unique_ptr<ui::LayeredCanvas> canvas_;
     std::unique_ptr<MainSkinHost> skinHost_;
     std::unique_ptr<ui::PhoneSkin> skin_;
     bool keypadHidden_ = true;
-
-    CDebugDlg* debugDlg_ = nullptr;        // ends itself with its window
-    CBookmarkDlg* bookmarkDlg_ = nullptr;  // ends itself with its window
-    std::unique_ptr<SkypeApi> skype_;
-    std::unique_ptr<ModemPhone> modem_;
+    // =========================================================================================
 };
