@@ -3,7 +3,6 @@
 #include "app/MainSkinHost.h"
 
 #include "app/VoxteloDlg.h"
-#include "core/Messages.h"
 #include "framework/MessageBox.h"
 #include "modem/ModemPhone.h"
 #include "skype/SkypeApi.h"
@@ -74,7 +73,7 @@ bool MainSkinHost::LoadPicture(ui::SkinImage& image, const char* name) {
 }
 
 void MainSkinHost::RequestRepaint() {
-    PostMessageA(window_.Handle(), msg::UM_REPAINT, 0, 0);
+    window_.PostRepaint();
 }
 
 void MainSkinHost::StartListScrollTimer() {

@@ -1,7 +1,8 @@
 // The main window's life: construction, the start-up sequence, the message map, the system
-// menu, power notices and closing. Calls and painting have files of their own.
+// menu, power notices and closing. Calls, the view and painting have files of their own.
 #include "app/VoxteloDlg.h"
 
+#include <exception>
 #include <utility>
 
 #include "app/AboutDlg.h"
@@ -13,22 +14,18 @@
 #include "modem/ModemPhone.h"
 #include "phonebook/BookmarkDlg.h"
 #include "popups/DebugDlg.h"
+#include "popups/TaskbarNotifier.h"
 #include "res/resource.h"
 #include "skype/SkypeApi.h"
 #include "ui/GdiplusText.h"
 #include "ui/LayeredCanvas.h"
 #include "ui/PhoneSkin.h"
 
-namespace {
-
-constexpr UINT_PTR TIMER_NOTICE = 69;
-
-}  // namespace
-
-CVoxteloDlg::CVoxteloDlg(std::vector<std::string> arguments)
+CVoxteloDlg::CVoxteloDlg(std::vector<std::string> arguments, CallControlSettings settings)
     : Dialog(IDD_VOXTELO_DIALOG),
       icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      arguments_(std::move(arguments)) {}
+      arguments_(std::move(arguments)),
+      settings_(std::move(settings)) {}
 
 CVoxteloDlg::~CVoxteloDlg() = default;
 
@@ -47,7 +44,8 @@ bool CVoxteloDlg::OnInitDialog() {
         }
         return true;
     }
-    // The call notice takes its place here, before the back-ends.
+    notifier_ = std::make_unique<CTaskbarNotifier>();
+    notifier_->Create(Handle());
     skype_ = std::make_unique<SkypeApi>(Handle());
     skype_->Discover();
     modem_ = std::make_unique<ModemPhone>(Handle());
@@ -87,7 +85,8 @@ void CVoxteloDlg::SetUpMembers() {
 
     debugEnabled_ = false;
     SetWindowTextA(Handle(), kTitle);
-    ringPath_ = PathBesideThisProgram("\\RING.WAV");
+    ringPath_ =
+        settings_.ringPath.empty() ? PathBesideThisProgram("\\RING.WAV") : settings_.ringPath;
     startHidden_ = true;
     LedDevice::DetectWow64();
 }
@@ -107,6 +106,29 @@ bool CVoxteloDlg::PreTranslateMessage(MSG& msg) {
 }
 
 std::optional<LRESULT> CVoxteloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (closed_) {
+        return Dialog::OnMessage(message, wParam, lParam);
+    }
+    ++handlerDepth_;
+    std::optional<LRESULT> result;
+    std::exception_ptr error;
+    try {
+        result = Route(message, wParam, lParam);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    --handlerDepth_;
+    if (handlerDepth_ == 0 && closePending_) {
+        closePending_ = false;
+        CloseNow();
+    }
+    if (error) {
+        std::rethrow_exception(error);  // the framework's boundary reports it
+    }
+    return result;
+}
+
+std::optional<LRESULT> CVoxteloDlg::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SYSCOMMAND:
             return OnSysCommand(wParam, lParam);
@@ -136,6 +158,8 @@ std::optional<LRESULT> CVoxteloDlg::OnMessage(UINT message, WPARAM wParam, LPARA
             return OnPhoneKey();
         case msg::UM_INTERNAL:
             return OnInternal(wParam, lParam);
+        case msg::UM_NOTIFIER_CLICKED:
+            return OnNotifierClicked();
         case WM_COPYDATA:
             return OnCopyData(reinterpret_cast<HWND>(wParam),
                               reinterpret_cast<const COPYDATASTRUCT*>(lParam));
@@ -181,9 +205,22 @@ LRESULT CVoxteloDlg::OnPowerBroadcast(WPARAM event) {
     return TRUE;
 }
 
+// A close that arrives inside a nested loop of one of this window's handlers (a message box,
+// a nested Skype reply) waits until that handler has returned.
 void CVoxteloDlg::OnClose() {
-    StopTimer(TIMER_NOTICE);
-    // The notice goes here once it exists.
+    if (handlerDepth_ > 1) {
+        closePending_ = true;
+        return;
+    }
+    CloseNow();
+}
+
+void CVoxteloDlg::CloseNow() {
+    if (closed_) {
+        return;
+    }
+    closed_ = true;
+    HideCallNotice();
     skin_.reset();  // every widget, then the board, then the pictures
     skype_.reset();
     modem_.reset();  // closes the modem line

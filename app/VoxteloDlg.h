@@ -1,5 +1,5 @@
-// The main phone window: start-up and shut-down, its message map, and (as later folders
-// arrive) the call state of the active carrier.
+// The main phone window: start-up and shut-down, its message map, and the call state of the
+// active carrier with the notice, the ring and the LED that follow it.
 #pragma once
 
 #include <windows.h>
@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "app/RingSound.h"
 #include "core/CallState.h"
 #include "framework/Dialog.h"
 #include "framework/GdiplusSession.h"
 
 class CBookmarkDlg;
 class CDebugDlg;
+class CTaskbarNotifier;
 class MainSkinHost;
 class ModemPhone;
 class SkypeApi;
@@ -28,14 +30,30 @@ class SkinWidget;
 struct PixelView;
 }  // namespace ui
 
+// The periods of the call notice and the ring file. The program runs with the defaults;
+// tests pass short periods and a ring file of their own.
+struct CallControlSettings {
+    unsigned noticeAppearMs = 500;
+    unsigned noticeStayMs = 5000;
+    unsigned noticeHideMs = 500;
+    unsigned noticeRepeatMs = 4500;  // timer 69
+    std::string ringPath;            // "" = RING.WAV beside the program
+};
+
 class CVoxteloDlg : public fw::Dialog {
 public:
     // `arguments` is the command line, the program name first.
-    explicit CVoxteloDlg(std::vector<std::string> arguments);
+    explicit CVoxteloDlg(std::vector<std::string> arguments, CallControlSettings settings = {});
     ~CVoxteloDlg() override;
 
     // Keys and the wheel go to the window itself, never to the dialog manager.
     bool PreTranslateMessage(MSG& msg) override;
+
+    // The user's call actions: the call-start key (dial or answer), the call-end key (both
+    // carriers hang up) and Enter (dial the selection).
+    void OnCallStart();
+    void OnCallEnd();
+    void DialSelection();
 
     CallState DialogState() const { return dialogState_; }
     Carrier ActiveCarrier() const { return activeCarrier_; }
@@ -44,7 +62,14 @@ public:
     bool IsLedAvailable() const { return ledAvailable_; }
     bool HasFocus() const { return hasFocus_; }
     const std::string& RingPath() const { return ringPath_; }
+    unsigned RingDevice() const { return ring_.Device(); }
+    const std::string& CallerNumber() const { return callerNumber_; }
+    const std::string& CallerName() const { return callerName_; }
+    const std::string& DialString() const { return dialString_; }
+    // The number on the display line, as the keypad or a phone-book pick leaves it.
+    void SetDialString(const std::string& number) { dialString_ = number; }
     CDebugDlg* DebugWindow() const { return debugDlg_; }
+    CTaskbarNotifier* Notifier() const { return notifier_.get(); }
     CBookmarkDlg* BookmarkDialog() const { return bookmarkDlg_; }
     ModemPhone* Modem() const { return modem_.get(); }
     SkypeApi* Skype() const { return skype_.get(); }
@@ -52,8 +77,13 @@ public:
     // The window title by which every part of the program finds this window.
     static constexpr char kTitle[] = "Voxtelo";
 
-    const std::string& DialString() const { return dialString_; }
-    static constexpr UINT_PTR TIMER_LIST_SCROLL = 68;
+    // The window's timers.
+    enum TimerId : UINT_PTR {
+        TIMER_LIST_SCROLL = 68,  // one smooth-scroll step of the lists
+        TIMER_NOTICE = 69,       // shows the call notice again while a call notice is due
+        TIMER_REPEAT_UP = 70,    // the held up key
+        TIMER_REPEAT_DOWN = 71,  // the held down key
+    };
 
 protected:
     bool OnInitDialog() override;
@@ -66,23 +96,46 @@ private:
     void ScanCommandLine();
 
     // Handlers.
+    std::optional<LRESULT> Route(UINT message, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> OnSysCommand(WPARAM id, LPARAM lParam);
     void OnPaint();
     void OnClose();
+    void CloseNow();
     LRESULT OnPowerBroadcast(WPARAM event);
-    LRESULT OnPhoneKey();
-    LRESULT OnInternal(WPARAM recipient, LPARAM code);
+    void OnTimer(UINT_PTR id);
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
     LRESULT OnSkypeAttach(WPARAM skypeWindow, LPARAM status);
     void OnFocusChange(bool focused);
-    void OnTimer(UINT_PTR id);
     void OpenAboutBox();
+
+    // Call control.
+    LRESULT OnInternal(WPARAM recipient, LPARAM code);
+    void OnWindowEvent(int code);
+    bool IsSecondCall(CallState backEnd) const;
     void SetDialogState(CallState state);
+    void SyncCarrier();
+    void OnSkypeStateChanged();
+    void OnModemStateChanged();
+    void OnCallerInfo();
+    LRESULT OnPhoneKey();
+    LRESULT OnNotifierClicked();
+    void StartSkypeCall(const std::string& target);
+    void DialModem(const std::string& number);
+    void PostToSkype(int code);
+    void PostRepaint();
+    void ShowCallNotice(const std::string& text, int background);
+    void OnNoticeTimer();
+    void HideCallNotice();
+    std::string NoticeText(const char* format) const;
+    void PlayRing(const std::string& path, bool rewind);
+    CallState SkypeState() const;
+    CallState ModemState() const;
 
     // Declared first: GDI+ outlives every member that may hold a GDI+ object.
     fw::GdiplusSession gdiplus_;
     HICON icon_ = nullptr;  // a shared resource icon: the system frees it
     std::vector<std::string> arguments_;
+    CallControlSettings settings_;
 
     Carrier activeCarrier_ = Carrier::None;
     CallState dialogState_ = CallState::INIT;
@@ -91,13 +144,20 @@ private:
     bool ledAvailable_ = false;
     bool hasFocus_ = false;
     std::string ringPath_;
-
+    RingSound ring_;
     std::string dialString_;
     std::string callerNumber_;
     std::string callerName_;
 
+    // Closing waits until no handler of this window is on the stack, so the back-ends are
+    // never destroyed under their own code (a message box, a nested Skype reply).
+    int handlerDepth_ = 0;
+    bool closePending_ = false;
+    bool closed_ = false;
+
     CDebugDlg* debugDlg_ = nullptr;        // ends itself with its window
     CBookmarkDlg* bookmarkDlg_ = nullptr;  // ends itself with its window
+    std::unique_ptr<CTaskbarNotifier> notifier_;
     std::unique_ptr<SkypeApi> skype_;
     std::unique_ptr<ModemPhone> modem_;
 

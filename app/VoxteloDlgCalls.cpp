@@ -1,36 +1,24 @@
-// Call control: the window's own events, the hand-over to the back-ends, and the phone key.
+// Call control: the back-ends' events, the carrier the window follows, the user's call
+// actions, the phone key and the notice's click. Everything runs on the GUI thread, one
+// event at a time, in posting order.
 #include "app/VoxteloDlg.h"
 
+#include "app/LedDevice.h"
+#include "app/LedRequest.h"
 #include "core/DebugLog.h"
 #include "core/Messages.h"
 #include "framework/CopyData.h"
 #include "framework/MessageBox.h"
+#include "framework/Text.h"
 #include "modem/ModemPhone.h"
+#include "popups/TaskbarNotifier.h"
+#include "res/resource.h"
 #include "skype/SkypeApi.h"
 
-// Until call control arrives: the state as the paint pass finds it.
-void CVoxteloDlg::SetDialogState(CallState state) {
-    dialogState_ = state;
-}
-
-LRESULT CVoxteloDlg::OnPhoneKey() {
-    if (!IsCallUp(dialogState_)) {
-        Show(SW_SHOWNORMAL);
-        startHidden_ = false;
-    }
-    return 0;
-}
-
-// Every event reaches its handler here, on the GUI thread, in posting order.
 LRESULT CVoxteloDlg::OnInternal(WPARAM recipient, LPARAM code) {
     switch (recipient) {
         case msg::RECIPIENT_WINDOW:
-            // The window's other reactions to the back-ends' events arrive with call control.
-            if (code == msg::EV_SKYPE_CONTACTS) {
-                RebuildSkypeList();
-            } else if (code == msg::EV_BOOK_LOADED) {
-                RebuildBookList();
-            }
+            OnWindowEvent(static_cast<int>(code));
             return 1;
         case msg::RECIPIENT_SKYPE:
             if (skype_) {
@@ -45,6 +33,290 @@ LRESULT CVoxteloDlg::OnInternal(WPARAM recipient, LPARAM code) {
     }
     fw::ShowMessageBox(Handle(), "#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VoxteloDlg");
     return 1;
+}
+
+// Unknown codes are ignored.
+void CVoxteloDlg::OnWindowEvent(int code) {
+    switch (code) {
+        case msg::EV_SKYPE_CONTACTS:
+            RebuildSkypeList();
+            break;
+        case msg::EV_BOOK_LOADED:
+            RebuildBookList();
+            break;
+        case msg::EV_SKYPE_PARTNER:
+            if (activeCarrier_ == Carrier::Skype) {
+                PostRepaint();
+            }
+            break;
+        case msg::EV_SYNC_CARRIER:
+            SyncCarrier();
+            break;
+        case msg::EV_SKYPE_STATE:
+            OnSkypeStateChanged();
+            break;
+        case msg::EV_MODEM_STATE:
+            OnModemStateChanged();
+            break;
+        case msg::EV_RING:
+            PlayRing(ringPath_, true);
+            break;
+        case msg::EV_CALLER_INFO:
+            OnCallerInfo();
+            break;
+    }
+}
+
+CallState CVoxteloDlg::SkypeState() const {
+    return skype_ ? skype_->GetState() : CallState::INIT;
+}
+
+CallState CVoxteloDlg::ModemState() const {
+    return modem_ ? modem_->GetState() : CallState::INIT;
+}
+
+// A call is up, and a back-end reports a call setting up or ringing: a call of its own.
+bool CVoxteloDlg::IsSecondCall(CallState backEnd) const {
+    return IsCallUp(dialogState_) &&
+           (backEnd == CallState::DIALING || backEnd == CallState::RINGING);
+}
+
+void CVoxteloDlg::SetDialogState(CallState state) {
+    if (state == dialogState_) {
+        return;
+    }
+    dialogState_ = state;
+    SyncCarrier();
+    SendDebugText(fw::Format("VOXTELO_DIALOG : %s\n", CallStateName(state)));
+}
+
+// With no carrier, a ready Skype wins over a ready modem. The LED request goes out on every
+// call, changed or not.
+void CVoxteloDlg::SyncCarrier() {
+    const CallState skype = SkypeState();
+    const CallState modem = ModemState();
+    if (activeCarrier_ == Carrier::None) {
+        if (skype != CallState::INIT) {
+            SelectCarrier(Carrier::Skype);
+            SetDialogState(skype);
+        } else if (modem != CallState::INIT) {
+            SelectCarrier(Carrier::Modem);
+            SetDialogState(modem);
+        }
+    }
+    if (ledAvailable_) {
+        // A failed request changes nothing and is not reported.
+        LedDevice::SetLed(led::kMethodPled, IsCallUp(dialogState_) ? 1 : 0);
+    }
+    PostRepaint();
+}
+
+void CVoxteloDlg::OnSkypeStateChanged() {
+    const CallState skype = SkypeState();
+    // Every event re-reads the state, so two events handled after one change (or a client
+    // repeating a call's status) both show the call the window already follows: that is no
+    // second call, and must not hang it up.
+    const bool followed = activeCarrier_ == Carrier::Skype && skype == dialogState_;
+    if (IsSecondCall(skype) && !followed) {
+        // A second call while one is up is ended at once.
+        PostToSkype(msg::EV_SKYPE_HANGUP);
+        return;
+    }
+    switch (skype) {
+        case CallState::INIT:
+            if (activeCarrier_ == Carrier::Skype) {
+                SetDialogState(CallState::INIT);
+                activeCarrier_ = Carrier::None;
+            }
+            break;
+        case CallState::RINGING:
+            // An incoming Skype call takes the carrier, also from the modem.
+            SetDialogState(CallState::RINGING);
+            SelectCarrier(Carrier::Skype);
+            break;
+        default:
+            if (activeCarrier_ == Carrier::Skype) {
+                SetDialogState(skype);
+                SelectCarrier(Carrier::Skype);
+            }
+            break;
+    }
+    SyncCarrier();
+}
+
+// While a call is up the window ignores the modem's call states: a modem call is not
+// rejected, but it does not take the window over either.
+void CVoxteloDlg::OnModemStateChanged() {
+    const CallState modem = ModemState();
+    if (IsSecondCall(modem)) {
+        return;
+    }
+    switch (modem) {
+        case CallState::INIT:
+            callerName_.clear();
+            callerNumber_.clear();
+            HideCallNotice();
+            if (activeCarrier_ == Carrier::Modem) {
+                SetDialogState(CallState::INIT);
+                activeCarrier_ = Carrier::None;
+            }
+            break;
+        case CallState::NORMAL:
+            SetDialogState(CallState::NORMAL);
+            SelectCarrier(Carrier::Modem);
+            callerName_.clear();
+            callerNumber_.clear();
+            HideCallNotice();
+            break;
+        case CallState::DIALING:
+        case CallState::ANSWERING:
+            SetDialogState(modem);
+            SelectCarrier(Carrier::Modem);
+            ShowCallNotice(NoticeText("%s\n%s"), IDB_NOTICE_CALL);
+            break;
+        case CallState::RINGING:
+            SetDialogState(CallState::RINGING);
+            SelectCarrier(Carrier::Modem);
+            ShowCallNotice(NoticeText("%s\n%s"), IDB_NOTICE_INCOMING);
+            break;
+    }
+    SyncCarrier();
+}
+
+// The notice keeps its picture, which the state change just before set. A modem call that
+// rings while a Skype call is up had no state change the window followed: with no picture
+// yet its notice would have no size, so it takes the one its state calls for.
+void CVoxteloDlg::OnCallerInfo() {
+    if (!modem_) {
+        return;
+    }
+    callerNumber_ = modem_->GetCallerNumber();
+    callerName_ = modem_->GetCallerName();
+    int background = 0;
+    if (notifier_ && !notifier_->HasPicture()) {
+        background = ModemState() == CallState::RINGING ? IDB_NOTICE_INCOMING : IDB_NOTICE_CALL;
+    }
+    ShowCallNotice(NoticeText("%s\n%s\n"), background);
+}
+
+void CVoxteloDlg::OnCallStart() {
+    if (dialogState_ == CallState::RINGING) {
+        if (activeCarrier_ == Carrier::Skype) {
+            PostToSkype(msg::EV_SKYPE_ANSWER);
+        } else if (activeCarrier_ == Carrier::Modem && modem_) {
+            modem_->Answer();
+        }
+        return;
+    }
+    if (dialogState_ != CallState::NORMAL) {
+        return;
+    }
+    if (activeCarrier_ == Carrier::Skype) {
+        if (!dialString_.empty()) {
+            // Skype dials numbers in international form; the display shows the change.
+            if (dialString_[0] != '+') {
+                dialString_.insert(0, "+");
+            }
+            callerNumber_ = dialString_;
+            StartSkypeCall(dialString_);
+        } else if (const std::optional<std::string> selected = SelectedSkypeHandle()) {
+            const std::string handle = fw::Trim(*selected);
+            if (handle.empty()) {
+                PostRepaint();
+            } else {
+                StartSkypeCall(handle);
+            }
+        }
+    } else if (activeCarrier_ == Carrier::Modem) {
+        if (!dialString_.empty()) {
+            DialModem(dialString_);
+        } else if (ui::ContactItem* item = SelectedBookItem()) {
+            ShowNumbers(item);
+        }
+    }
+}
+
+void CVoxteloDlg::OnCallEnd() {
+    PostToSkype(msg::EV_SKYPE_HANGUP);
+    if (modem_) {
+        modem_->Reset();
+    }
+}
+
+// Enter: dials what is selected, whatever the call state.
+void CVoxteloDlg::DialSelection() {
+    if (activeCarrier_ == Carrier::Skype) {
+        const std::optional<std::string> selected = SelectedSkypeHandle();
+        if (selected && !fw::Trim(*selected).empty()) {
+            StartSkypeCall(fw::Trim(*selected));
+        }
+    } else if (activeCarrier_ == Carrier::Modem) {
+        if (!dialString_.empty()) {
+            DialModem(dialString_);
+        } else if (!IsPopupOpen()) {
+            if (ui::ContactItem* item = SelectedBookItem()) {
+                ShowNumbers(item);
+            }
+        } else if (const std::string* number = SelectedPopupNumber()) {
+            DialModem(*number);
+        }
+    }
+}
+
+void CVoxteloDlg::StartSkypeCall(const std::string& target) {
+    if (skype_) {
+        skype_->SendCommand("CALL " + target);
+    }
+    Hide();
+    PostRepaint();
+}
+
+void CVoxteloDlg::DialModem(const std::string& number) {
+    if (modem_) {
+        modem_->Dial(number);
+    }
+    ClosePopup();
+    Hide();
+    PostRepaint();
+}
+
+LRESULT CVoxteloDlg::OnPhoneKey() {
+    switch (dialogState_) {
+        case CallState::DIALING:
+        case CallState::ANSWERING:
+            OnCallEnd();
+            break;
+        case CallState::RINGING:
+            OnCallStart();
+            break;
+        default:
+            Show(SW_SHOWNORMAL);
+            startHidden_ = false;
+            break;
+    }
+    return 0;
+}
+
+// During a call the phone key that follows ends a Skype call still up, or shows the window.
+LRESULT CVoxteloDlg::OnNotifierClicked() {
+    if (dialogState_ == CallState::RINGING) {
+        OnCallStart();
+        return 0;
+    }
+    if (modem_) {
+        modem_->Reset();
+    }
+    HideCallNotice();
+    Post(msg::UM_PHONE_KEY);
+    return 0;
+}
+
+void CVoxteloDlg::PostToSkype(int code) {
+    Post(msg::UM_INTERNAL, msg::RECIPIENT_SKYPE, code);
+}
+
+void CVoxteloDlg::PostRepaint() {
+    Post(msg::UM_REPAINT);
 }
 
 // Every text from the Skype client is logged as it came, but the keep-alive answer.

@@ -5,7 +5,6 @@
 #include <new>
 
 #include "app/MainSkinHost.h"
-#include "core/Messages.h"
 #include "framework/MessageBox.h"
 #include "ui/GdiplusText.h"
 #include "ui/LayeredCanvas.h"
@@ -32,15 +31,6 @@ bool CVoxteloDlg::BuildSkin() {
         return false;
     }
     return true;
-}
-
-// Every tick recomputes the viewport first and repaints after.
-void CVoxteloDlg::OnTimer(UINT_PTR id) {
-    UpdateViewport();
-    if (id == TIMER_LIST_SCROLL) {
-        ScrollListStep();
-    }
-    PostMessageA(Handle(), msg::UM_REPAINT, 0, 0);
 }
 
 void CVoxteloDlg::SetWidgetState(ui::SkinWidget* widget, bool on) {

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The one place that knows how Voxtelo's Windows programs run on Linux: the project-local
-# Wine prefix and its font replacement, the DLL overrides, the X display (Xvfb when there
-# is none) and the persistent wineserver.
+# Wine prefix and its font replacement, the DLL overrides, the null sound device, the X
+# display (Xvfb when there is none) and the persistent wineserver.
 #
 #   tools/wine.sh run     [--prefix DIR] <program.exe> [args...]   run one program (CTest's emulator)
 #   tools/wine.sh session [--prefix DIR] <command...>              Xvfb + wineserver around a command
@@ -27,6 +27,15 @@ export WINEDEBUG=${VOXTELO_WINEDEBUG:--all}
 # No Mono or Gecko installers; and no menu entries, icons or file types written into the host
 # user's desktop whenever a program of a prefix makes a shortcut.
 base_overrides="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Wine's wave output needs an audio device; ALSA's null device is enough for MCI to really
+# play (without one, "play" leaves the mode "stopped"). It is configured in a folder of the
+# build, never in the user's own ALSA files.
+export XDG_CONFIG_HOME=$prefix-config
+if [[ ! -f $XDG_CONFIG_HOME/alsa/asoundrc ]]; then
+    mkdir -p "$XDG_CONFIG_HOME/alsa"
+    echo 'pcm.!default { type null }' >"$XDG_CONFIG_HOME/alsa/asoundrc"
+fi
 
 xvfb_pid=""
 stop_xvfb() {

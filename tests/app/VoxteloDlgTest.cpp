@@ -35,8 +35,9 @@ TEST_F(MainWindow, StartsInvisibleAndStaysSoThroughRepaintsUntilThePhoneKey) {
     EXPECT_EQ(fw::FindDialogWindow("Voxtelo"), dialog->Handle());
     EXPECT_TRUE(GetWindowLongW(dialog->Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
     EXPECT_FALSE(dialog->IsVisible());
-    EXPECT_EQ(dialog->DialogState(), CallState::INIT);
-    EXPECT_EQ(dialog->ActiveCarrier(), Carrier::None);
+    // The modem's line opened at start and took the carrier.
+    EXPECT_EQ(dialog->DialogState(), CallState::NORMAL);
+    EXPECT_EQ(dialog->ActiveCarrier(), Carrier::Modem);
 
     for (int i = 0; i < 3; ++i) {
         dialog->Show(SW_SHOWNA);  // whatever shows it, the next paint hides it again
@@ -132,12 +133,13 @@ TEST_F(MainWindow, StartsBothBackEndsAndHandsThemTheirEvents) {
     ASSERT_NE(dialog->Skype(), nullptr);
     ASSERT_NE(dialog->Modem(), nullptr);
     EXPECT_EQ(dialog->Modem()->GetState(), CallState::NORMAL);
-    EXPECT_EQ(DebugText(*dialog), "From Modem : NORMAL\n\n");
+    const std::string started = "From Modem : NORMAL\n\nVOXTELO_DIALOG : NORMAL\n\n";
+    EXPECT_EQ(DebugText(*dialog), started);
 
     // Recipient 3 goes to the modem, which logs a code it does not know with no name.
     PostMessageA(dialog->Handle(), msg::UM_INTERNAL, msg::RECIPIENT_MODEM, 12345);
     test::PumpPending();
-    EXPECT_EQ(DebugText(*dialog), "From Modem : NORMAL\n\nFrom Modem : \n\n");
+    EXPECT_EQ(DebugText(*dialog), started + "From Modem : \n\n");
 }
 
 TEST_F(MainWindow, AnUnknownRecipientIsReportedAndDropped) {

@@ -20,6 +20,15 @@ protected:
                 return (main = test::DialogOfProcess("Voxtelo", program->ProcessId())) != nullptr;
             },
             15000));
+        // The window exists while it is still being set up, before the template shows it:
+        // start-up is over once the window has taken the modem's first state.
+        ASSERT_TRUE(test::WaitUntil(
+            [&] {
+                HWND debug = test::DialogOfProcess("Debug Window", program->ProcessId());
+                return debug &&
+                       test::DebugLogText(debug).find("VOXTELO_DIALOG : ") != std::string::npos;
+            },
+            15000));
     }
 
     void TearDown() override {

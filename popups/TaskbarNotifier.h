@@ -1,0 +1,71 @@
+// The call notice: a borderless pop-up with a picture and a short text that slides up out of
+// the work area's bottom-right corner, stays, and slides back down. A click on it is passed
+// to its parent as UM_NOTIFIER_CLICKED.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Handles.h"
+#include "framework/Window.h"
+#include "popups/NoticeSlide.h"
+
+class CTaskbarNotifier : public fw::Window, private notice::SlideWindow {
+public:
+    CTaskbarNotifier();
+    ~CTaskbarNotifier() override;
+
+    // Creates the hidden window, owned by `parent`, which receives the clicks.
+    bool Create(HWND parent);
+
+    // The bitmap resource becomes the picture and gives the notice its size; false when it
+    // cannot be loaded (the notice then has no picture and no size).
+    bool SetBackground(int bitmapId);
+    // Takes over a picture made elsewhere; false for none.
+    bool SetBackground(fw::BitmapHandle picture);
+    // `size` in tenths of a point; a style's bit 0 is bold, bit 1 italic, bit 2 underline.
+    void SetTextFonts(const char* face, int size, int normalStyle, int hoverStyle);
+    void SetTextColors(COLORREF normal, COLORREF hover);
+    void SetTextArea(const RECT& area);
+
+    void ShowNotice(const std::string& text, unsigned appearMs, unsigned stayMs, unsigned hideMs);
+    void HideNotice();
+
+    notice::SlideState State() const { return slide_.State(); }
+    const std::string& Text() const { return text_; }
+    bool HasPicture() const { return background_.Valid(); }
+    bool IsHovered() const { return hovered_; }
+    SIZE PictureSize() const { return {slide_.Width(), slide_.Height()}; }
+
+protected:
+    bool OnCreate() override;
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // notice::SlideWindow
+    void StartTimer(unsigned id, unsigned periodMs) override;
+    void StopTimer(unsigned id) override;
+    void ShowInPlace() override;
+    void Move(int left, int top, int width, int height) override;
+    void Redraw() override;
+    void HideAway() override;
+
+    void OnEraseBackground(HDC dc);
+    void OnPaint();
+    void OnMouseMove();
+    void OnHoverChange(bool hovered);
+    bool OnSetCursor(LPARAM hitAndMessage);
+
+    HWND parent_ = nullptr;
+    fw::FontHandle normalFont_;
+    fw::FontHandle hoverFont_;
+    COLORREF normalColor_ = 0xB59285;
+    COLORREF hoverColor_ = 0x6A240A;
+    HCURSOR handCursor_ = nullptr;  // a shared system cursor
+    fw::BitmapHandle background_;
+    RECT textArea_{0, 0, 0, 0};
+    std::string text_;
+    bool hovered_ = false;
+    notice::NoticeSlide slide_;
+};

@@ -1,0 +1,109 @@
+// The real voxtelo.exe beside both simulators and the LED device stand-in, driven with real X
+// input: a modem call rings and lights the LED, its notice rises in the work area's corner, a
+// click on the notice answers, the far end hangs up, the phone comes back on screen and the
+// LED goes out.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "sim/led/control/LedSimControl.h"
+#include "sim/modem/control/SimModemControl.h"
+#include "sim/skype/SimProcess.h"
+#include "tests/support/GuiTest.h"
+
+namespace {
+
+constexpr char kChannel[] = "e2e_call";
+constexpr DWORD kWaitMs = 20000;
+
+// Starts xdotool (a Linux program: Wine starts it as it is) on the test's X display. Wine
+// hands back no handle to wait on for a Linux process: the input's effect is what tests
+// wait for.
+bool StartXdotool(const std::string& arguments) {
+    std::string commandLine = "/usr/bin/xdotool " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return true;
+}
+
+// The call notice of the process: the one top-level window of its class.
+HWND NoticeOf(DWORD processId) {
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExA(nullptr, candidate, "VoxteloTaskbarNotifier", nullptr))) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(candidate, &owner);
+        if (owner == processId) {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
+TEST(CallEndToEnd, AModemCallLightsTheLedItsNoticeAnswersAClickAndTheEndBringsThePhoneBack) {
+    const std::string book = test::TestProgramFolder() + "Bookmark.ini";
+    std::ofstream(book, std::ios::trunc)
+        << "[Alice]\nPhone_Home=\nPhone_Office=\nPhone_Mobile=5551234\n";
+    simmodem::Control modem(kChannel);
+    modem.ResetConfiguration();
+    skypesim::SimOptions options;
+    options.commands = {"friend bob ONLINE Bob Brown"};
+    skypesim::SimProcess skype(options);
+
+    test::ChildProcess program("voxtelo.exe", "", {{"VOXTELO_SIMMODEM_CHANNEL", kChannel}});
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(modem.WaitForLive(kWaitMs));
+    ASSERT_TRUE(modem.WaitForLineOpen(kWaitMs).has_value());
+    HWND main = nullptr;
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return (main = test::DialogOfProcess("Voxtelo", program.ProcessId())); }, kWaitMs));
+    ASSERT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(main); }, kWaitMs));
+
+    ledsim::Control led;
+    const uint32_t ledMark = led.LastSeq();
+    modem.Ring("5551234");
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    HWND notice = nullptr;
+    RECT risen{};
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            notice = NoticeOf(program.ProcessId());
+            return notice && IsWindowVisible(notice) && GetWindowRect(notice, &risen) &&
+                   risen.top == work.bottom - 122;
+        },
+        kWaitMs));
+    EXPECT_EQ(risen.right, work.right);
+
+    const uint64_t mark = modem.LastSeq();
+    const int x = (risen.left + risen.right) / 2;
+    const int y = (risen.top + risen.bottom) / 2;
+    ASSERT_TRUE(
+        StartXdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1"));
+    EXPECT_TRUE(modem.WaitForAnswer(kWaitMs, mark).has_value());
+    const auto on = led.WaitForLed(1, ledMark, kWaitMs, program.ProcessId());
+    ASSERT_TRUE(on.has_value());
+    SetCursorPos(0, 0);  // out of the way of the notices of the tests to come
+
+    modem.HangUp();
+    EXPECT_TRUE(modem.WaitForDrop(kWaitMs, mark).has_value());
+    EXPECT_TRUE(test::WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, kWaitMs));
+    EXPECT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(notice); }, kWaitMs));
+    EXPECT_TRUE(led.WaitForLed(0, on->seq, kWaitMs, program.ProcessId()).has_value());
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit(10000));
+    DeleteFileA(book.c_str());
+}
+
+}  // namespace
