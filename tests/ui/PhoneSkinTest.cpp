@@ -307,30 +307,6 @@ TEST_F(PhoneSkinTest, TheSkypeListHoldsTheContactsThatAreNotOffline) {
     EXPECT_EQ(skin.SelectedSkypeItem(), nullptr);
 }
 
-TEST_F(PhoneSkinTest, RebuildingTheBookPutsTheFirstEntrysNumberOnTheDisplay) {
-    struct Case {
-        CallState modem;
-        const char *home, *office, *mobile;
-        const char* dialString;
-        size_t items;
-    } cases[] = {
-        {CallState::NORMAL, "", "0223", "0912", "0223", 2},
-        {CallState::NORMAL, "", "", "", "", 2},
-        {CallState::INIT, "5551", "", "", "typed", 0},
-    };
-    for (const Case& c : cases) {
-        host.book.clear();
-        host.modemState = c.modem;
-        host.dialString = "typed";
-        host.AddBookEntry("First", c.home, c.office, c.mobile);
-        host.AddBookEntry("Second", "5559", "", "");
-        skin.RebuildBookList();
-        EXPECT_EQ(host.dialString, c.dialString);
-        EXPECT_EQ(Items(skin.BookListHead()).size(), c.items);
-        EXPECT_EQ(skin.SelectedBookItem(), skin.BookListHead());
-    }
-}
-
 TEST_F(PhoneSkinTest, ThePaintPassShowsTheActiveCarriersViewOfTheCall) {
     host.AddSkypeContact("alice", "ONLINE");
     host.AddSkypeContact("bob", "ONLINE");
