@@ -9,6 +9,7 @@
 #include "app/CommandLine.h"
 #include "core/ExecutableDirectory.h"
 #include "app/LedDevice.h"
+#include "app/MainSkinHost.h"
 #include "core/Messages.h"
 #include "modem/ModemPhone.h"
 #include "phonebook/BookmarkDlg.h"
@@ -16,6 +17,9 @@
 #include "popups/TaskbarNotifier.h"
 #include "res/resource.h"
 #include "skype/SkypeApi.h"
+#include "ui/GdiplusText.h"
+#include "ui/LayeredCanvas.h"
+#include "ui/PhoneSkin.h"
 
 CVoxteloDlg::CVoxteloDlg(std::vector<std::string> arguments, CallControlSettings settings)
     : Dialog(IDD_VOXTELO_DIALOG),
@@ -33,7 +37,13 @@ bool CVoxteloDlg::OnInitDialog() {
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     SetUpMembers();
     ScanCommandLine();
-    // The skin takes its place here, before the notice.
+    if (!BuildSkin()) {
+        // "UI Error" has been said; without its board the phone cannot work.
+        if (IsModal()) {
+            EndModal(IDABORT);
+        }
+        return true;
+    }
     notifier_ = std::make_unique<CTaskbarNotifier>();
     notifier_->Create(Handle());
     skype_ = std::make_unique<SkypeApi>(Handle());
@@ -211,7 +221,7 @@ void CVoxteloDlg::CloseNow() {
     }
     closed_ = true;
     HideCallNotice();
-    // The widgets and the skin pictures go here once they exist.
+    skin_.reset();  // every widget, then the board, then the pictures
     skype_.reset();
     modem_.reset();  // closes the modem line
     OnCancel();

@@ -17,9 +17,18 @@
 class CBookmarkDlg;
 class CDebugDlg;
 class CTaskbarNotifier;
+class MainSkinHost;
 class ModemPhone;
 class SkypeApi;
 struct ContactEntry;
+namespace ui {
+class ContactItem;
+class GdiplusText;
+class LayeredCanvas;
+class PhoneSkin;
+class SkinWidget;
+struct PixelView;
+}  // namespace ui
 
 // The periods of the call notice and the ring file. The program runs with the defaults;
 // tests pass short periods and a ring file of their own.
@@ -122,19 +131,6 @@ private:
     CallState SkypeState() const;
     CallState ModemState() const;
 
-    // View: the widget operations call control uses. Until the skin exists they carry out
-    // only what is not a widget's (the carrier, the display line); the queries find nothing.
-    void SelectCarrier(Carrier carrier);
-    void ClosePopup();
-    void ShowNumbers(const ContactEntry& entry);
-    void RebuildSkypeList();
-    void RebuildBookList();
-    void UpdateViewport();
-    bool IsPopupOpen() const;
-    std::optional<std::string> SelectedSkypeHandle() const;  // the selected contact's
-    const ContactEntry* SelectedBookEntry() const;           // null when none is selected
-    const std::string* SelectedPopupNumber() const;          // null when none is selected
-
     // Declared first: GDI+ outlives every member that may hold a GDI+ object.
     fw::GdiplusSession gdiplus_;
     HICON icon_ = nullptr;  // a shared resource icon: the system frees it
@@ -164,4 +160,56 @@ private:
     std::unique_ptr<CTaskbarNotifier> notifier_;
     std::unique_ptr<SkypeApi> skype_;
     std::unique_ptr<ModemPhone> modem_;
+
+    // ==== The skin (ui/) =====================================================================
+    // Widgets, pictures, both contact lists and the paint pass live in ui::PhoneSkin. The
+    // window keeps the operations by their own names and delegates them (VoxteloDlgView.cpp,
+    // VoxteloDlgPaint.cpp); the skin reaches back through MainSkinHost.
+public:
+    ui::PhoneSkin* Skin() const { return skin_.get(); }
+    bool IsKeypadHidden() const { return keypadHidden_; }
+
+private:
+    friend class MainSkinHost;
+    static constexpr UINT kListScrollMs = 10;  // timer 68
+    // The window's strength over its own per-pixel alpha, with and without the focus.
+    static constexpr BYTE kFocusedAlpha = 255;
+    static constexpr BYTE kUnfocusedAlpha = 100;
+
+    // Creates the board, the pictures and the fixed widgets; false after "UI Error".
+    bool BuildSkin();
+    void SetWidgetState(ui::SkinWidget* widget, bool on);
+    void SelectCarrier(Carrier carrier);
+    void ClosePopup();
+    void ReopenPopup();
+    void ShowNumbers(ui::ContactItem* item);
+    // Applies keypadHidden_ (the caller flips it first).
+    void ToggleKeypad();
+    void UpdateViewport();
+    void RebuildSkypeList();
+    void RebuildBookList();
+    void CheckListScroll();
+    void ScrollListStep();
+    void RefreshSkypeView();
+    void RefreshBookView();
+    void ShowContactList();
+    void ShowCallParty();
+    void UpdateCallKeys();
+    void DrawDialString(ui::PixelView canvas);
+    void PaintMinimised();
+    void ShowDebugWindowIfEnabled();
+    // What is selected, for the call keys and Enter.
+    bool IsPopupOpen() const;
+    std::optional<std::string> SelectedSkypeHandle() const;
+    ui::ContactItem* SelectedBookItem() const;
+    const ContactEntry* SelectedBookEntry() const;
+    const std::string* SelectedPopupNumber() const;
+
+    // The text engine and the canvas outlive the skin; its host is this window.
+    std::unique_ptr<ui::GdiplusText> skinText_;
+    std::unique_ptr<ui::LayeredCanvas> canvas_;
+    std::unique_ptr<MainSkinHost> skinHost_;
+    std::unique_ptr<ui::PhoneSkin> skin_;
+    bool keypadHidden_ = true;
+    // =========================================================================================
 };

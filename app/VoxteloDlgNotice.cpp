@@ -55,6 +55,9 @@ void CVoxteloDlg::PlayRing(const std::string& path, bool rewind) {
 void CVoxteloDlg::OnTimer(UINT_PTR id) {
     UpdateViewport();
     switch (id) {
+        case TIMER_LIST_SCROLL:
+            ScrollListStep();
+            break;
         case TIMER_NOTICE:
             OnNoticeTimer();
             break;
