@@ -97,7 +97,12 @@ void CVoxteloDlg::ScanCommandLine() {
     }
 }
 
+// Only this window's own messages and its children's: a modeless dialog it owns (the Debug
+// Window, the phone-book editor) keeps its keys and wheel turns.
 bool CVoxteloDlg::PreTranslateMessage(MSG& msg) {
+    if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) {
+        return false;
+    }
     if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_MOUSEWHEEL) {
         SendMessageA(Handle(), msg.message, msg.wParam, msg.lParam);
         return true;
@@ -129,6 +134,9 @@ std::optional<LRESULT> CVoxteloDlg::OnMessage(UINT message, WPARAM wParam, LPARA
 }
 
 std::optional<LRESULT> CVoxteloDlg::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (std::optional<LRESULT> input = OnInputMessage(message, wParam, lParam)) {
+        return input;
+    }
     switch (message) {
         case WM_SYSCOMMAND:
             return OnSysCommand(wParam, lParam);

@@ -212,4 +212,35 @@ private:
     std::unique_ptr<ui::PhoneSkin> skin_;
     bool keypadHidden_ = true;
     // =========================================================================================
+
+    // ==== Input (VoxteloDlgInput.cpp) =======================================================
+    // The mouse, the wheel and the keys on the skin. The widget under the pointer is the
+    // skin's hover widget; the navigation operations are the skin's.
+private:
+    static constexpr UINT kRepeatMs = 100;  // timers 70 and 71
+    // Longest dial string that still takes one more character: 23 in all.
+    static constexpr size_t kDialStringRoom = 22;
+
+    // The input messages; empty for every other message and for keys left to the default.
+    std::optional<LRESULT> OnInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnMouseMove(POINT point);
+    void OnLButtonDown(POINT point);
+    void OnLButtonUp(POINT point);
+    void OnLButtonDblClk();
+    void OnMouseWheel(int delta);
+    bool OnKeyDown(UINT key);
+    void OnClick(ui::SkinWidget& widget, POINT point);
+    void StopRepeat();
+    void AppendDialChar(const char* text);
+    void RemoveLastDialChar();
+    void ShowPhoneBook();
+    void SelectPrevious();
+    void SelectNext();
+    void SelectFirst();
+    void SelectLast();
+    void PageUp();
+    void PageDown();
+    void SelectSkypeSide();
+    void SelectModemSide();
+    // =========================================================================================
 };

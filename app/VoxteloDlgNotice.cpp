@@ -61,6 +61,12 @@ void CVoxteloDlg::OnTimer(UINT_PTR id) {
         case TIMER_NOTICE:
             OnNoticeTimer();
             break;
+        case TIMER_REPEAT_UP:
+            SelectPrevious();
+            break;
+        case TIMER_REPEAT_DOWN:
+            SelectNext();
+            break;
     }
     PostRepaint();
 }

@@ -70,6 +70,20 @@ public:
     // Deletes every widget and picture (the window closes).
     void Clear();
 
+    // Navigation by keys, wheel and scroll keys. Each acts only while the window's state is
+    // NORMAL; the list is the active carrier's, or the pop-up's numbers where it says so.
+    // One item back or on (the pop-up's numbers while it is open on the modem side).
+    void SelectPrevious();
+    void SelectNext();
+    void SelectFirst();
+    void SelectLast();
+    // Four items back or on; with no carrier, "#32 Unknown system detected".
+    void PageUp();
+    void PageDown();
+    // Left and right: close the pop-up or choose Skype; open the numbers or choose the modem.
+    void SelectSkypeSide();
+    void SelectModemSide();
+
     // For input and call control.
     SkinWidget* HitTest(int x, int y) const;
     const Rect& ListViewport() const { return listViewport_; }
@@ -119,6 +133,17 @@ private:
     // Where a list's head and the caller card are created.
     static constexpr int kListLeft = 45;
     static constexpr int kListTop = 90;
+
+    // The active carrier's list: its selected item and head; both null without a carrier.
+    struct ListSelection {
+        ContactItem* selected = nullptr;
+        ContactItem* head = nullptr;
+    };
+    ListSelection ActiveList() const;
+    bool CanNavigate() const;
+    void StepSelection(int steps);
+    void StepNumber(bool down);
+    void Page(int steps);
 
     void AddFixedWidgets();
     void AddCallerCard();
