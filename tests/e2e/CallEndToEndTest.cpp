@@ -20,23 +20,6 @@ namespace {
 constexpr char kChannel[] = "e2e_call";
 constexpr DWORD kWaitMs = 20000;
 
-// Starts xdotool (a Linux program: Wine starts it as it is) on the test's X display. Wine
-// hands back no handle to wait on for a Linux process: the input's effect is what tests
-// wait for.
-bool StartXdotool(const std::string& arguments) {
-    std::string commandLine = "/usr/bin/xdotool " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", commandLine.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &info)) {
-        return false;
-    }
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return true;
-}
-
 // The call notice of the process: the one top-level window of its class.
 HWND NoticeOf(DWORD processId) {
     HWND candidate = nullptr;
@@ -88,8 +71,8 @@ TEST(CallEndToEnd, AModemCallLightsTheLedItsNoticeAnswersAClickAndTheEndBringsTh
     const uint64_t mark = modem.LastSeq();
     const int x = (risen.left + risen.right) / 2;
     const int y = (risen.top + risen.bottom) / 2;
-    ASSERT_TRUE(
-        StartXdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1"));
+    ASSERT_TRUE(test::StartXdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) +
+                                   " click 1"));
     EXPECT_TRUE(modem.WaitForAnswer(kWaitMs, mark).has_value());
     const auto on = led.WaitForLed(1, ledMark, kWaitMs, program.ProcessId());
     ASSERT_TRUE(on.has_value());

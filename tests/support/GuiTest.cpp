@@ -220,4 +220,18 @@ bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
     return true;
 }
 
+bool StartXdotool(const std::string& arguments) {
+    std::string commandLine = "/usr/bin/xdotool " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return true;
+}
+
 }  // namespace test

@@ -106,4 +106,9 @@ private:
 // The folder of the running test program, with a trailing backslash.
 std::string TestProgramFolder();
 
+// Starts xdotool (a Linux program: Wine starts it as it is) with `arguments` on the test's X
+// display: real pointer and key input. Wine hands back no handle to wait on for a Linux
+// process, so a test waits for the input's effect.
+bool StartXdotool(const std::string& arguments);
+
 }  // namespace test
