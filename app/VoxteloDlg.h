@@ -226,10 +226,11 @@ private:
     void OnMouseMove(POINT point);
     void OnLButtonDown(POINT point);
     void OnLButtonUp(POINT point);
-    void OnLButtonDblClk();
+    void OnLButtonDblClk(POINT point);
     void OnMouseWheel(int delta);
     bool OnKeyDown(UINT key);
     void OnClick(ui::SkinWidget& widget, POINT point);
+    void PressCallKey(int id);
     void StopRepeat();
     void AppendDialChar(const char* text);
     void RemoveLastDialChar();

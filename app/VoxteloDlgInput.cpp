@@ -42,7 +42,7 @@ std::optional<LRESULT> CVoxteloDlg::OnInputMessage(UINT message, WPARAM wParam, 
             OnLButtonUp(PointOf(lParam));
             return 0;
         case WM_LBUTTONDBLCLK:
-            OnLButtonDblClk();
+            OnLButtonDblClk(PointOf(lParam));
             return 0;
         case WM_CAPTURECHANGED:
             // Another window took the mouse (a message box, a switch of windows): the held
@@ -113,18 +113,7 @@ void CVoxteloDlg::OnClick(ui::SkinWidget& widget, POINT point) {
     switch (id) {
         case ui::WID_SKYPE_CONTACT:
         case ui::WID_BOOK_CONTACT:
-            // Items scrolled out of view lie under the frame and the display, where they are
-            // still hit.
-            UpdateViewport();
-            if (!skin_->ListViewport().Contains(point.x, point.y)) {
-                return;
-            }
-            SetWidgetState(&widget, true);
-            // Only a phone-book item opens its numbers: a Skype click must not bring up (and
-            // put on the display) the numbers of the phone-book entry selected out of sight.
-            if (id == ui::WID_BOOK_CONTACT) {
-                ShowNumbers(SelectedBookItem());
-            }
+            skin_->ClickItem(widget, point.x, point.y);
             return;
         case ui::WID_KEY_BACK:
             RemoveLastDialChar();
@@ -146,14 +135,8 @@ void CVoxteloDlg::OnClick(ui::SkinWidget& widget, POINT point) {
             }
             return;
         case ui::WID_CALL_START:
-            if (dialogState_ != CallState::INIT) {
-                OnCallStart();
-            }
-            return;
         case ui::WID_CALL_END:
-            if (dialogState_ != CallState::INIT) {
-                OnCallEnd();
-            }
+            PressCallKey(id);
             return;
         case ui::WID_BOOKMARK:
             ShowPhoneBook();
@@ -178,9 +161,16 @@ void CVoxteloDlg::OnClick(ui::SkinWidget& widget, POINT point) {
 }
 
 // The system has delivered the button-up first, so the click on the same widget has run.
-void CVoxteloDlg::OnLButtonDblClk() {
+// A list item out of view is no more a target for a double click than for a click: it
+// would call a contact, or open the numbers of an entry, that nobody can see.
+void CVoxteloDlg::OnLButtonDblClk(POINT point) {
     ui::SkinWidget* hover = skin_ ? skin_->HoverWidget() : nullptr;
     if (!hover) {
+        return;
+    }
+    const bool listItem =
+        hover->Id() == ui::WID_SKYPE_CONTACT || hover->Id() == ui::WID_BOOK_CONTACT;
+    if (listItem && !skin_->IsInListView(point.x, point.y)) {
         return;
     }
     switch (hover->Id()) {
@@ -197,14 +187,8 @@ void CVoxteloDlg::OnLButtonDblClk() {
             ShowNumbers(static_cast<ui::ContactItem*>(hover));
             break;
         case ui::WID_CALL_START:
-            if (dialogState_ != CallState::INIT) {
-                OnCallStart();
-            }
-            break;
         case ui::WID_CALL_END:
-            if (dialogState_ != CallState::INIT) {
-                OnCallEnd();
-            }
+            PressCallKey(hover->Id());
             break;
         case ui::WID_NUMBER: {
             // A copy: closing the pop-up deletes the number's widget.
@@ -215,6 +199,18 @@ void CVoxteloDlg::OnLButtonDblClk() {
         case ui::WID_POPUP_CLOSE:
             ClosePopup();
             break;
+    }
+}
+
+// Clicked or double-clicked alike; no carrier ready, no call to start or end.
+void CVoxteloDlg::PressCallKey(int id) {
+    if (dialogState_ == CallState::INIT) {
+        return;
+    }
+    if (id == ui::WID_CALL_START) {
+        OnCallStart();
+    } else {
+        OnCallEnd();
     }
 }
 

@@ -83,6 +83,11 @@ public:
     // Left and right: close the pop-up or choose Skype; open the numbers or choose the modem.
     void SelectSkypeSide();
     void SelectModemSide();
+    // Whether (x, y) lies in the part of the list area where items count as visible.
+    bool IsInListView(int x, int y);
+    // A click at (x, y) on a list item: selects it while the point is in the list's view; a
+    // phone-book item also opens its numbers.
+    void ClickItem(SkinWidget& item, int x, int y);
 
     // For input and call control.
     SkinWidget* HitTest(int x, int y) const;
@@ -141,6 +146,7 @@ private:
     };
     ListSelection ActiveList() const;
     bool CanNavigate() const;
+    void StepOne(bool down);
     void StepSelection(int steps);
     void StepNumber(bool down);
     void Page(int steps);

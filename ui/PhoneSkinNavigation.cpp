@@ -1,6 +1,6 @@
 // Moving the selection with the keys, the wheel and the scroll keys: through the active
 // carrier's list, or through the numbers of the open pop-up, and from one carrier to the
-// other. Nothing moves while a call is up or no carrier is ready.
+// other. Nothing moves while a call is up or no carrier is ready. And clicks on list items.
 #include "ui/PhoneSkin.h"
 
 #include "ui/WidgetIds.h"
@@ -62,25 +62,21 @@ void PhoneSkin::StepNumber(bool down) {
 }
 
 void PhoneSkin::SelectPrevious() {
-    if (!CanNavigate()) {
-        return;
-    }
-    if (host_.ActiveCarrier() == Carrier::Modem && IsPopupOpen()) {
-        StepNumber(false);
-    } else {
-        StepSelection(-1);
-    }
-    host_.RequestRepaint();
+    StepOne(false);
 }
 
 void PhoneSkin::SelectNext() {
+    StepOne(true);
+}
+
+void PhoneSkin::StepOne(bool down) {
     if (!CanNavigate()) {
         return;
     }
     if (host_.ActiveCarrier() == Carrier::Modem && IsPopupOpen()) {
-        StepNumber(true);
+        StepNumber(down);
     } else {
-        StepSelection(1);
+        StepSelection(down ? 1 : -1);
     }
     host_.RequestRepaint();
 }
@@ -161,6 +157,28 @@ void PhoneSkin::SelectModemSide() {
         SelectCarrier(Carrier::Modem);
     }
     host_.RequestRepaint();
+}
+
+// The viewport follows the keypad, which may have moved since the last paint.
+bool PhoneSkin::IsInListView(int x, int y) {
+    if (!board_) {
+        return false;
+    }
+    UpdateViewport();
+    return listViewport_.Contains(x, y);
+}
+
+// Items scrolled out of view lie under the frame and the display, where they are still hit.
+// Only a phone-book item opens its numbers: a click on a Skype contact must not bring up,
+// and put on the display, the numbers of the phone-book entry selected out of sight.
+void PhoneSkin::ClickItem(SkinWidget& item, int x, int y) {
+    if (!IsInListView(x, y)) {
+        return;
+    }
+    SetWidgetState(&item, true);
+    if (item.Id() == WID_BOOK_CONTACT) {
+        ShowNumbers(selectedBookItem_);
+    }
 }
 
 }  // namespace ui

@@ -175,23 +175,29 @@ TEST_F(Input, EscapeClosesThePopupFirstAndThenHidesThePhone) {
     EXPECT_FALSE(dialog->IsVisible());
 }
 
-TEST_F(Input, AClickSelectsAnItemOnlyInsideTheListsViewport) {
+TEST_F(Input, ClicksAndDoubleClicksActOnAnItemOnlyInsideTheListsViewport) {
     // Fourteen entries: the last lies under the frame below the display panel, where it is
     // still hit but not in view.
     struct Case {
         const char* what;
         int item;
+        bool twice;
         int selected;
         bool popup;
     } cases[] = {
-        {"out of view below the display", 13, 0, false},
-        {"in view", 2, 2, true},
+        {"a click out of view", 13, false, 0, false},
+        {"a double click out of view", 13, true, 0, false},
+        {"a click in view", 2, false, 2, true},
     };
     Start(14);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_EQ(Skin().HitTest(ItemPoint(c.item).x, ItemPoint(c.item).y), Item(c.item));
-        Click(ItemPoint(c.item));
+        if (c.twice) {
+            DoubleClick(ItemPoint(c.item));
+        } else {
+            Click(ItemPoint(c.item));
+        }
         EXPECT_EQ(SelectedIndex(), c.selected);
         EXPECT_EQ(Skin().IsPopupOpen(), c.popup);
     }

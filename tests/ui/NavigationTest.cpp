@@ -1,5 +1,6 @@
 // Navigation by keys, wheel and scroll keys against a stand-in window: walking the active
-// carrier's list and the pop-up's numbers, the two sides, and nothing while a call is up.
+// carrier's list and the pop-up's numbers, the two sides, nothing while a call is up, and
+// clicks on list items.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -184,6 +185,44 @@ TEST_F(Navigation, LeftAndRightCloseThePopupOpenItOrChooseTheOtherCarrier) {
         (skin.*c.operation)();
         EXPECT_EQ(host.carrier, c.carrierAfter);
         EXPECT_EQ(skin.IsPopupOpen(), c.popupAfter);
+    }
+}
+
+TEST_F(Navigation, AClickSelectsAnItemInViewAndOnlyAPhoneBookItemOpensItsNumbers) {
+    // With the keypad out the view ends above the display at y 328: the tenth item, at
+    // y 360, lies under the keypad.
+    struct Case {
+        const char* what;
+        Carrier carrier;
+        int item;
+        bool keypadOut;
+        int selected;
+        bool popup;
+        std::string shown;
+    } cases[] = {
+        {"a Skype contact leaves the typed number", Carrier::Skype, 2, false, 2, false, "0123"},
+        {"a phone-book entry shows its number", Carrier::Modem, 2, false, 2, true, "555002"},
+        {"an item out of view", Carrier::Modem, 9, true, 0, false, "0123"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        skin.SelectCarrier(c.carrier);
+        Select(skin.SkypeListHead(), 0);
+        Select(skin.BookListHead(), 0);
+        skin.ToggleKeypad(!c.keypadOut);
+        skin.PrepareForPaint();  // items take their places
+        host.dialString = "0123";
+        ContactItem* head =
+            c.carrier == Carrier::Skype ? skin.SkypeListHead() : skin.BookListHead();
+        ContactItem* item = head;
+        for (int i = 0; i < c.item; ++i) {
+            item = item->Next();
+        }
+        skin.ClickItem(*item, item->Bounds().left + 5, item->Bounds().top + 5);
+        EXPECT_EQ(c.carrier == Carrier::Skype ? SkypeIndex() : BookIndex(), c.selected);
+        EXPECT_EQ(c.carrier == Carrier::Skype ? BookIndex() : SkypeIndex(), 0);
+        EXPECT_EQ(skin.IsPopupOpen(), c.popup);
+        EXPECT_EQ(host.dialString, c.shown);
     }
 }
 
