@@ -32,8 +32,10 @@ const ContactEntry* MainSkinHost::BookEntryAt(int index) const {
     return window_.modem_ ? window_.modem_->GetContact(index) : nullptr;
 }
 
+// The paint pass never waits for the partner: a call whose partner reply is lost would stall
+// every repaint for half a second. EV_SKYPE_PARTNER repaints once the partner is known.
 std::string MainSkinHost::SkypePartnerHandle() {
-    return window_.skype_ ? window_.skype_->GetPartnerHandle() : std::string();
+    return window_.skype_ ? window_.skype_->PartnerHandle() : std::string();
 }
 
 CallState MainSkinHost::DialogState() const {

@@ -68,6 +68,8 @@ public:
         return session_.ContactAt(listIndex);
     }
     std::string CurrentCall() const { return session_.CurrentCall(); }
+    // The current call's partner as known now, "" while its reply is still on the way.
+    std::string PartnerHandle() const { return session_.PartnerHandle(); }
     // The current call's partner; while it is unknown, waits up to five times 100 ms, letting
     // the client's texts (sent messages) in meanwhile.
     std::string GetPartnerHandle();
