@@ -165,12 +165,8 @@ TEST_F(Navigation, LeftAndRightCloseThePopupOpenItOrChooseTheOtherCarrier) {
          &PhoneSkin::SelectSkypeSide, Carrier::Modem, false},
         {"left chooses a ready Skype", Carrier::Modem, false, CallState::NORMAL,
          &PhoneSkin::SelectSkypeSide, Carrier::Skype, false},
-        {"left keeps the modem while Skype is not ready", Carrier::Modem, false, CallState::INIT,
-         &PhoneSkin::SelectSkypeSide, Carrier::Modem, false},
         {"right opens the selected entry's numbers", Carrier::Modem, false, CallState::NORMAL,
          &PhoneSkin::SelectModemSide, Carrier::Modem, true},
-        {"right chooses a ready modem", Carrier::Skype, false, CallState::NORMAL,
-         &PhoneSkin::SelectModemSide, Carrier::Modem, false},
         {"right keeps Skype while the modem is not ready", Carrier::Skype, false, CallState::INIT,
          &PhoneSkin::SelectModemSide, Carrier::Skype, false},
     };
