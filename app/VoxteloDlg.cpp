@@ -10,6 +10,7 @@
 #include "app/TrayIcon.h"
 #include "core/ExecutableDirectory.h"
 #include "app/LedDevice.h"
+#include "app/MainSkinHost.h"
 #include "core/Messages.h"
 #include "modem/ModemPhone.h"
 #include "phonebook/BookmarkDlg.h"
@@ -17,6 +18,9 @@
 #include "popups/TaskbarNotifier.h"
 #include "res/resource.h"
 #include "skype/SkypeApi.h"
+#include "ui/GdiplusText.h"
+#include "ui/LayeredCanvas.h"
+#include "ui/PhoneSkin.h"
 
 CVoxteloDlg::CVoxteloDlg(std::vector<std::string> arguments, CallControlSettings settings)
     : Dialog(IDD_VOXTELO_DIALOG),
@@ -34,7 +38,13 @@ bool CVoxteloDlg::OnInitDialog() {
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     SetUpMembers();
     ScanCommandLine();
-    // The skin takes its place here, before the notice.
+    if (!BuildSkin()) {
+        // "UI Error" has been said; without its board the phone cannot work.
+        if (IsModal()) {
+            EndModal(IDABORT);
+        }
+        return true;
+    }
     notifier_ = std::make_unique<CTaskbarNotifier>();
     notifier_->Create(Handle());
     skype_ = std::make_unique<SkypeApi>(Handle());
@@ -89,7 +99,12 @@ void CVoxteloDlg::ScanCommandLine() {
     }
 }
 
+// Only this window's own messages and its children's: a modeless dialog it owns (the Debug
+// Window, the phone-book editor) keeps its keys and wheel turns.
 bool CVoxteloDlg::PreTranslateMessage(MSG& msg) {
+    if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) {
+        return false;
+    }
     if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_MOUSEWHEEL) {
         SendMessageA(Handle(), msg.message, msg.wParam, msg.lParam);
         return true;
@@ -124,6 +139,9 @@ std::optional<LRESULT> CVoxteloDlg::OnMessage(UINT message, WPARAM wParam, LPARA
 }
 
 std::optional<LRESULT> CVoxteloDlg::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (std::optional<LRESULT> input = OnInputMessage(message, wParam, lParam)) {
+        return input;
+    }
     switch (message) {
         case WM_SYSCOMMAND:
             return OnSysCommand(wParam, lParam);
@@ -216,7 +234,7 @@ void CVoxteloDlg::CloseNow() {
     }
     closed_ = true;
     HideCallNotice();
-    // The widgets and the skin pictures go here once they exist.
+    skin_.reset();  // every widget, then the board, then the pictures
     skype_.reset();
     modem_.reset();  // closes the modem line
     OnCancel();

@@ -18,9 +18,18 @@ class CBookmarkDlg;
 class CDebugDlg;
 class CTaskbarNotifier;
 class CTrayIcon;
+class MainSkinHost;
 class ModemPhone;
 class SkypeApi;
 struct ContactEntry;
+namespace ui {
+class ContactItem;
+class GdiplusText;
+class LayeredCanvas;
+class PhoneSkin;
+class SkinWidget;
+struct PixelView;
+}  // namespace ui
 
 // The periods of the call notice and the ring file. The program runs with the defaults;
 // tests pass short periods and a ring file of their own.
@@ -123,19 +132,6 @@ private:
     CallState SkypeState() const;
     CallState ModemState() const;
 
-    // View: the widget operations call control uses. Until the skin exists they carry out
-    // only what is not a widget's (the carrier, the display line); the queries find nothing.
-    void SelectCarrier(Carrier carrier);
-    void ClosePopup();
-    void ShowNumbers(const ContactEntry& entry);
-    void RebuildSkypeList();
-    void RebuildBookList();
-    void UpdateViewport();
-    bool IsPopupOpen() const;
-    std::optional<std::string> SelectedSkypeHandle() const;  // the selected contact's
-    const ContactEntry* SelectedBookEntry() const;           // null when none is selected
-    const std::string* SelectedPopupNumber() const;          // null when none is selected
-
     // Declared first: GDI+ outlives every member that may hold a GDI+ object.
     fw::GdiplusSession gdiplus_;
     HICON icon_ = nullptr;  // a shared resource icon: the system frees it
@@ -166,7 +162,91 @@ private:
     std::unique_ptr<SkypeApi> skype_;
     std::unique_ptr<ModemPhone> modem_;
 
-    // ---- The tray icon and numbers handed over (VoxteloDlgTray.cpp) -------------------------
+    // ==== The skin (ui/) =====================================================================
+    // Widgets, pictures, both contact lists and the paint pass live in ui::PhoneSkin. The
+    // window keeps the operations by their own names and delegates them (VoxteloDlgView.cpp,
+    // VoxteloDlgPaint.cpp); the skin reaches back through MainSkinHost.
+public:
+    ui::PhoneSkin* Skin() const { return skin_.get(); }
+    bool IsKeypadHidden() const { return keypadHidden_; }
+
+private:
+    friend class MainSkinHost;
+    static constexpr UINT kListScrollMs = 10;  // timer 68
+    // The window's strength over its own per-pixel alpha, with and without the focus.
+    static constexpr BYTE kFocusedAlpha = 255;
+    static constexpr BYTE kUnfocusedAlpha = 100;
+
+    // Creates the board, the pictures and the fixed widgets; false after "UI Error".
+    bool BuildSkin();
+    void SetWidgetState(ui::SkinWidget* widget, bool on);
+    void SelectCarrier(Carrier carrier);
+    void ClosePopup();
+    void ReopenPopup();
+    void ShowNumbers(ui::ContactItem* item);
+    // Applies keypadHidden_ (the caller flips it first).
+    void ToggleKeypad();
+    void UpdateViewport();
+    void RebuildSkypeList();
+    void RebuildBookList();
+    void CheckListScroll();
+    void ScrollListStep();
+    void RefreshSkypeView();
+    void RefreshBookView();
+    void ShowContactList();
+    void ShowCallParty();
+    void UpdateCallKeys();
+    void DrawDialString(ui::PixelView canvas);
+    void PaintMinimised();
+    void ShowDebugWindowIfEnabled();
+    // What is selected, for the call keys and Enter.
+    bool IsPopupOpen() const;
+    std::optional<std::string> SelectedSkypeHandle() const;
+    ui::ContactItem* SelectedBookItem() const;
+    const ContactEntry* SelectedBookEntry() const;
+    const std::string* SelectedPopupNumber() const;
+
+    // The text engine and the canvas outlive the skin; its host is this window.
+    std::unique_ptr<ui::GdiplusText> skinText_;
+    std::unique_ptr<ui::LayeredCanvas> canvas_;
+    std::unique_ptr<MainSkinHost> skinHost_;
+    std::unique_ptr<ui::PhoneSkin> skin_;
+    bool keypadHidden_ = true;
+    // =========================================================================================
+
+    // ==== Input (VoxteloDlgInput.cpp) =======================================================
+    // The mouse, the wheel and the keys on the skin. The widget under the pointer is the
+    // skin's hover widget; the navigation operations are the skin's.
+private:
+    static constexpr UINT kRepeatMs = 100;  // timers 70 and 71
+    // Longest dial string that still takes one more character: 23 in all.
+    static constexpr size_t kDialStringRoom = 22;
+
+    // The input messages; empty for every other message and for keys left to the default.
+    std::optional<LRESULT> OnInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnMouseMove(POINT point);
+    void OnLButtonDown(POINT point);
+    void OnLButtonUp(POINT point);
+    void OnLButtonDblClk(POINT point);
+    void OnMouseWheel(int delta);
+    bool OnKeyDown(UINT key);
+    void OnClick(ui::SkinWidget& widget, POINT point);
+    void PressCallKey(int id);
+    void StopRepeat();
+    void AppendDialChar(const char* text);
+    void RemoveLastDialChar();
+    void ShowPhoneBook();
+    void SelectPrevious();
+    void SelectNext();
+    void SelectFirst();
+    void SelectLast();
+    void PageUp();
+    void PageDown();
+    void SelectSkypeSide();
+    void SelectModemSide();
+    // =========================================================================================
+
+    // ==== The tray icon and numbers handed over (VoxteloDlgTray.cpp) =========================
 public:
     CTrayIcon* TrayIcon() const { return tray_.get(); }
 
@@ -178,7 +258,6 @@ private:
     std::string TrayParty() const;
     void ShowPhone();
     bool CanShowPhoneBook() const;
-    void ShowPhoneBook();
     void ShowAboutFromTray();
     void ShowHandedNumber(const std::string& number);
 
@@ -186,5 +265,5 @@ private:
     // Declared last, so it goes first: the shell's answer to the icon's removal may let this
     // window's messages in, which must find everything else still there.
     std::unique_ptr<CTrayIcon> tray_;  // its window is owned by this one and goes with it
-    // -----------------------------------------------------------------------------------------
+    // =========================================================================================
 };

@@ -230,8 +230,8 @@ void CVoxteloDlg::OnCallStart() {
     } else if (activeCarrier_ == Carrier::Modem) {
         if (!dialString_.empty()) {
             DialModem(dialString_);
-        } else if (const ContactEntry* entry = SelectedBookEntry()) {
-            ShowNumbers(*entry);
+        } else if (ui::ContactItem* item = SelectedBookItem()) {
+            ShowNumbers(item);
         }
     }
 }
@@ -254,8 +254,8 @@ void CVoxteloDlg::DialSelection() {
         if (!dialString_.empty()) {
             DialModem(dialString_);
         } else if (!IsPopupOpen()) {
-            if (const ContactEntry* entry = SelectedBookEntry()) {
-                ShowNumbers(*entry);
+            if (ui::ContactItem* item = SelectedBookItem()) {
+                ShowNumbers(item);
             }
         } else if (const std::string* number = SelectedPopupNumber()) {
             DialModem(*number);

@@ -55,8 +55,17 @@ void CVoxteloDlg::PlayRing(const std::string& path, bool rewind) {
 void CVoxteloDlg::OnTimer(UINT_PTR id) {
     UpdateViewport();
     switch (id) {
+        case TIMER_LIST_SCROLL:
+            ScrollListStep();
+            break;
         case TIMER_NOTICE:
             OnNoticeTimer();
+            break;
+        case TIMER_REPEAT_UP:
+            SelectPrevious();
+            break;
+        case TIMER_REPEAT_DOWN:
+            SelectNext();
             break;
     }
     PostRepaint();

@@ -24,9 +24,9 @@ void CVoxteloDlg::CreateTray() {
     tray_ = std::make_unique<CTrayIcon>(IDR_MAINFRAME, std::move(actions));
     tray_->Create(Handle(), TrayTipText(dialogState_, activeCarrier_, TrayParty()));
 
-    // Started by a link: the phone comes forward with its number.
+    // Started by a link: once start-up is over, the phone comes forward with its number.
     if (const std::optional<std::string> number = PhoneLinkNumber(arguments_)) {
-        ShowHandedNumber(*number);
+        tray_->TakeNumber(*number);
     }
 }
 
@@ -70,18 +70,6 @@ void CVoxteloDlg::ShowPhone() {
 // As the phone-book key: only while the modem is the carrier.
 bool CVoxteloDlg::CanShowPhoneBook() const {
     return !closed_ && activeCarrier_ == Carrier::Modem && bookmarkDlg_;
-}
-
-void CVoxteloDlg::ShowPhoneBook() {
-    if (!CanShowPhoneBook()) {
-        return;
-    }
-    RECT phone{};
-    GetWindowRect(Handle(), &phone);
-    SetWindowPos(bookmarkDlg_->Handle(), nullptr, phone.left - 50, phone.top + 50, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    bookmarkDlg_->Show(SW_SHOWNORMAL);
-    SetForegroundWindow(bookmarkDlg_->Handle());
 }
 
 // The about box runs inside this window's own handler, where closing waits for it; one that

@@ -1,56 +1,166 @@
-// The widget operations call control uses. Until the skin's widgets exist they carry out what
-// is not a widget's: the active carrier and the display line's number. Nothing is selected
-// and the number pop-up is never open.
+// The main window's widget operations. Each delegates to the skin (ui::PhoneSkin), which
+// carries out the widget side and the effects on the window's carrier and display line.
 #include "app/VoxteloDlg.h"
 
-#include <initializer_list>
+#include <new>
 
-#include "modem/ContactEntry.h"
+#include "app/MainSkinHost.h"
+#include "framework/MessageBox.h"
+#include "ui/GdiplusText.h"
+#include "ui/LayeredCanvas.h"
+#include "ui/PhoneSkin.h"
 
-void CVoxteloDlg::SelectCarrier(Carrier carrier) {
-    if (carrier != Carrier::Skype && carrier != Carrier::Modem) {
-        return;
+bool CVoxteloDlg::BuildSkin() {
+    keypadHidden_ = true;
+    try {
+        skinText_ = std::make_unique<ui::GdiplusText>();
+        canvas_ = std::make_unique<ui::LayeredCanvas>(ui::kCanvasWidth, ui::kCanvasHeight);
+        skinHost_ = std::make_unique<MainSkinHost>(*this);
+        skin_ = std::make_unique<ui::PhoneSkin>(*skinHost_, *skinText_);
+    } catch (const std::bad_alloc&) {
+        skin_.reset();
     }
-    activeCarrier_ = carrier;
-    ClosePopup();
-    dialString_.clear();
+    // Without a canvas nothing could be seen; the phone cannot work without its board.
+    if (!skin_ || !canvas_->Valid()) {
+        skin_.reset();
+        fw::ShowMessageBox(Handle(), "UI Error");
+        return false;
+    }
+    if (!skin_->BuildSkin()) {  // it has said "UI Error"
+        skin_.reset();
+        return false;
+    }
+    return true;
 }
 
-void CVoxteloDlg::ClosePopup() {}
+void CVoxteloDlg::SetWidgetState(ui::SkinWidget* widget, bool on) {
+    if (skin_) {
+        skin_->SetWidgetState(widget, on);
+    }
+}
 
-// The first of the entry's numbers (home, mobile, office) becomes the display's number.
-void CVoxteloDlg::ShowNumbers(const ContactEntry& entry) {
-    ClosePopup();
-    for (const std::string* number : {&entry.home, &entry.mobile, &entry.office}) {
-        if (!number->empty()) {
-            dialString_ = *number;
-            return;
-        }
+void CVoxteloDlg::SelectCarrier(Carrier carrier) {
+    if (skin_) {
+        skin_->SelectCarrier(carrier);
+    } else if (carrier == Carrier::Skype || carrier == Carrier::Modem) {
+        activeCarrier_ = carrier;
+        dialString_.clear();
+    }
+}
+
+void CVoxteloDlg::ClosePopup() {
+    if (skin_) {
+        skin_->ClosePopup();
+    }
+}
+
+void CVoxteloDlg::ReopenPopup() {
+    if (skin_) {
+        skin_->ReopenPopup();
+    }
+}
+
+void CVoxteloDlg::ShowNumbers(ui::ContactItem* item) {
+    if (skin_) {
+        skin_->ShowNumbers(item);
+    }
+}
+
+void CVoxteloDlg::ToggleKeypad() {
+    if (skin_) {
+        skin_->ToggleKeypad(keypadHidden_);
+    }
+}
+
+void CVoxteloDlg::UpdateViewport() {
+    if (skin_) {
+        skin_->UpdateViewport();
     }
 }
 
 void CVoxteloDlg::RebuildSkypeList() {
-    PostRepaint();
+    if (skin_) {
+        skin_->RebuildSkypeList();
+    }
 }
 
 void CVoxteloDlg::RebuildBookList() {
-    PostRepaint();
+    if (skin_) {
+        skin_->RebuildBookList();
+    }
 }
 
-void CVoxteloDlg::UpdateViewport() {}
+void CVoxteloDlg::CheckListScroll() {
+    if (skin_) {
+        skin_->CheckListScroll();
+    }
+}
+
+void CVoxteloDlg::ScrollListStep() {
+    if (skin_) {
+        skin_->ScrollListStep();
+    } else {
+        StopTimer(TIMER_LIST_SCROLL);
+    }
+}
+
+void CVoxteloDlg::RefreshSkypeView() {
+    if (skin_) {
+        skin_->RefreshSkypeView();
+    }
+}
+
+void CVoxteloDlg::RefreshBookView() {
+    if (skin_) {
+        skin_->RefreshBookView();
+    }
+}
+
+void CVoxteloDlg::ShowContactList() {
+    if (skin_) {
+        skin_->ShowContactList();
+    }
+}
+
+void CVoxteloDlg::ShowCallParty() {
+    if (skin_) {
+        skin_->ShowCallParty();
+    }
+}
+
+void CVoxteloDlg::UpdateCallKeys() {
+    if (skin_) {
+        skin_->UpdateCallKeys();
+    }
+}
+
+void CVoxteloDlg::DrawDialString(ui::PixelView canvas) {
+    if (skin_) {
+        skin_->DrawDialString(canvas);
+    }
+}
 
 bool CVoxteloDlg::IsPopupOpen() const {
-    return false;
+    return skin_ && skin_->IsPopupOpen();
 }
 
 std::optional<std::string> CVoxteloDlg::SelectedSkypeHandle() const {
+    if (const ui::ContactItem* item = skin_ ? skin_->SelectedSkypeItem() : nullptr) {
+        return item->Name();
+    }
     return std::nullopt;
 }
 
+ui::ContactItem* CVoxteloDlg::SelectedBookItem() const {
+    return skin_ ? skin_->SelectedBookItem() : nullptr;
+}
+
 const ContactEntry* CVoxteloDlg::SelectedBookEntry() const {
-    return nullptr;
+    const ui::ContactItem* item = SelectedBookItem();
+    return item ? item->Entry() : nullptr;
 }
 
 const std::string* CVoxteloDlg::SelectedPopupNumber() const {
-    return nullptr;
+    const ui::SkinKey* number = skin_ ? skin_->SelectedNumber() : nullptr;
+    return number ? &number->Label() : nullptr;
 }

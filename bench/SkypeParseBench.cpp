@@ -17,6 +17,7 @@ public:
         return true;
     }
     void PostInternal(unsigned, int) override {}
+    void PostBehindInput(unsigned, int) override {}
     void ShowMessage(const std::string&) override {}
     std::string ToAnsi(const std::u16string& text) override {
         std::string result;

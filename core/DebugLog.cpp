@@ -1,7 +1,5 @@
 #include "core/DebugLog.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -9,11 +7,53 @@
 #include "core/Messages.h"
 #include "framework/WindowServices.h"
 
+namespace {
+
+// Only this process's Debug Window: another program's, even another copy of this one, would
+// read the record's address in its own memory, and a hung one would keep us waiting.
+HWND FindOwnDebugWindow() {
+    const DWORD self = GetCurrentProcessId();
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExA(nullptr, candidate, fw::kDialogClass, "Debug Window")) !=
+           nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(candidate, &owner);
+        if (owner == self) {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
+// The record this thread's writer is sending; the Debug Window is on this thread and handles
+// the send before it returns.
+thread_local const COPYDATASTRUCT* recordBeingSent = nullptr;
+
+LRESULT SendTo(HWND debugWindow, const COPYDATASTRUCT& record) {
+    const COPYDATASTRUCT* outer = recordBeingSent;
+    recordBeingSent = &record;
+    const LRESULT result =
+        SendMessageA(debugWindow, msg::UM_DEBUG_TEXT, 0, reinterpret_cast<LPARAM>(&record));
+    recordBeingSent = outer;
+    return result;
+}
+
+}  // namespace
+
+bool IsDebugRecordBeingSent(const COPYDATASTRUCT* record) {
+    return record != nullptr && record == recordBeingSent;
+}
+
+LRESULT SendDebugRecord(const COPYDATASTRUCT& record) {
+    HWND debugWindow = FindOwnDebugWindow();
+    return debugWindow ? SendTo(debugWindow, record) : 0;
+}
+
 void SendDebugText(std::string_view text) {
     if (text.empty()) {
         return;
     }
-    HWND debugWindow = fw::FindDialogWindow("Debug Window");
+    HWND debugWindow = FindOwnDebugWindow();
     if (!debugWindow) {
         return;
     }
@@ -22,7 +62,6 @@ void SendDebugText(std::string_view text) {
         const size_t length = std::min(kDebugTextPieceMax, text.size() - offset);
         std::memcpy(staging.data(), text.data() + offset, length);
         staging[length] = '\0';
-        COPYDATASTRUCT record{0, static_cast<DWORD>(length + 1), staging.data()};
-        SendMessageA(debugWindow, msg::UM_DEBUG_TEXT, 0, reinterpret_cast<LPARAM>(&record));
+        SendTo(debugWindow, COPYDATASTRUCT{0, static_cast<DWORD>(length + 1), staging.data()});
     }
 }

@@ -1,5 +1,5 @@
-// Pre-translation walks from the message's window up through parents and owners, as the
-// dialog manager would see them, so a window's hook also sees its controls' messages.
+// Pre-translation walks from the message's window up through its parents to the top-level
+// window, as the dialog manager sees them, so a window's hook also sees its controls' messages.
 #include "framework/MessageLoop.h"
 
 #include "framework/WindowBase.h"
@@ -8,8 +8,17 @@ namespace fw {
 
 namespace {
 
+// The walk ends at a top-level window: its owner (GetParent's answer for an owned window)
+// must not take the keys and wheel turns of a modeless dialog it happens to own.
+HWND ParentOfChild(HWND hwnd) {
+    if (!(GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) {
+        return nullptr;
+    }
+    return GetAncestor(hwnd, GA_PARENT);
+}
+
 bool PreTranslate(MSG& msg) {
-    for (HWND hwnd = msg.hwnd; hwnd; hwnd = GetParent(hwnd)) {
+    for (HWND hwnd = msg.hwnd; hwnd; hwnd = ParentOfChild(hwnd)) {
         WindowBase* window = WindowBase::FromHandle(hwnd);
         if (window && window->PreTranslateMessage(msg)) {
             return true;

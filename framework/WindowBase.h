@@ -22,7 +22,8 @@ public:
     static WindowBase* FromHandle(HWND hwnd);
 
     // Sees each message the framework's loop takes from the queue addressed to this window
-    // or one of its children and owned windows, before translation; true consumes it.
+    // or one of its child windows (never an owned top-level window), before translation;
+    // true consumes it.
     virtual bool PreTranslateMessage(MSG& msg);
 
     void Show(int command = SW_SHOWNORMAL) const { ShowWindow(hwnd_, command); }

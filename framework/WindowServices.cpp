@@ -15,11 +15,12 @@ UINT RegisterMessage(const char* name) {
     return RegisterWindowMessageA(name);
 }
 
-bool UpdateLayeredPicture(HWND hwnd, HDC source, SIZE size, BYTE constantAlpha) {
+bool UpdateLayeredPicture(HWND hwnd, HDC source, SIZE size, BYTE constantAlpha, const RECT* dirty) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, constantAlpha, AC_SRC_ALPHA};
     POINT origin{0, 0};
-    return UpdateLayeredWindow(hwnd, nullptr, nullptr, &size, source, &origin, 0, &blend,
-                               ULW_ALPHA) != FALSE;
+    UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, nullptr, &size,     source,
+                                 &origin,      0,       &blend,  ULW_ALPHA, dirty};
+    return UpdateLayeredWindowIndirect(hwnd, &info) != FALSE;
 }
 
 bool SetWindowRegion(HWND hwnd, const std::vector<RECT>& rects, bool redraw) {

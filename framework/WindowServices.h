@@ -19,8 +19,10 @@ HWND FindDialogWindow(const char* title);
 UINT RegisterMessage(const char* name);
 
 // Makes the window's whole look and shape the 32-bit premultiplied picture selected into
-// `source` (per-pixel alpha, then `constantAlpha` over it). The position is unchanged.
-bool UpdateLayeredPicture(HWND hwnd, HDC source, SIZE size, BYTE constantAlpha);
+// `source` (per-pixel alpha, then `constantAlpha` over it). The position is unchanged. With
+// `dirty`, only that part of the picture is taken again; the rest stays as it was.
+bool UpdateLayeredPicture(HWND hwnd, HDC source, SIZE size, BYTE constantAlpha,
+                          const RECT* dirty = nullptr);
 
 // The window becomes exactly the union of the rectangles (client coordinates of the
 // window's top-left corner). False when the region cannot be made or set.

@@ -4,6 +4,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "core/ExecutableDirectory.h"
@@ -135,8 +136,20 @@ void CBookmarkDlg::PlaceButtons() {
     }
 }
 
+// Kept on the work area: beside a phone near the screen's edge, the editor's list would
+// otherwise lie off the screen.
 void CBookmarkDlg::ShowBeside(POINT corner) {
-    MoveTo(Handle(), corner.x - kShowOffset, corner.y + kShowOffset);
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromPoint(corner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int x = std::clamp(corner.x - kShowOffset, work.left,
+                             std::max(work.left, work.right - (window.right - window.left)));
+    const int y = std::clamp(corner.y + kShowOffset, work.top,
+                             std::max(work.top, work.bottom - (window.bottom - window.top)));
+    MoveTo(Handle(), x, y);
     Show(SW_SHOWNORMAL);
 }
 

@@ -20,8 +20,8 @@ public:
     // window's shape and size, and the places of the controls. Always true.
     bool InitSkin();
 
-    // Moves the dialog 50 pixels left of and 50 below `corner` (screen coordinates), keeping
-    // its size and z-order, and shows it.
+    // Moves the dialog 50 pixels left of and 50 below `corner` (screen coordinates), as far
+    // as the work area allows, keeping its size and z-order, and shows it.
     void ShowBeside(POINT corner);
 
     // The background picture's size, which is the window's.

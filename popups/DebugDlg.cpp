@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/DebugLog.h"
 #include "core/Messages.h"
 #include "framework/CopyData.h"
 #include "res/resource.h"
@@ -17,7 +18,13 @@ bool CDebugDlg::OnInitDialog() {
 
 std::optional<LRESULT> CDebugDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == msg::UM_DEBUG_TEXT) {
-        return OnDebugText(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        const auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        // Every writer is on this thread and sends; whatever else arrives as a record is an
+        // address from elsewhere.
+        if (!IsDebugRecordBeingSent(record)) {
+            return 0;
+        }
+        return OnDebugText(record);
     }
     return Dialog::OnMessage(message, wParam, lParam);
 }

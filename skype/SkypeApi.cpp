@@ -15,7 +15,6 @@ namespace {
 const UINT discoverMessage = fw::RegisterMessage("SkypeControlAPIDiscover");
 const UINT attachMessage = fw::RegisterMessage("SkypeControlAPIAttach");
 
-constexpr DWORD kPollPeriodMs = 5000;
 constexpr DWORD kPartnerWaitMs = 100;
 constexpr int kPartnerWaits = 5;
 
@@ -41,6 +40,21 @@ bool WaitLettingSentMessagesIn(HANDLE event, DWORD timeoutMs) {
     }
 }
 
+// A timer of the main window carries a request that waits behind input and paints; its id
+// holds the request, so the tick needs no object.
+constexpr UINT_PTR kBehindInputTimerBase = 0x53400000;
+
+UINT_PTR BehindInputTimerId(unsigned recipient, int code) {
+    return kBehindInputTimerBase + (static_cast<UINT_PTR>(recipient) << 16) +
+           static_cast<UINT_PTR>(static_cast<uint16_t>(code));
+}
+
+void CALLBACK PostBehindInputTick(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    KillTimer(hwnd, id);
+    const UINT_PTR request = id - kBehindInputTimerBase;
+    PostMessageA(hwnd, msg::UM_INTERNAL, request >> 16, static_cast<int>(request & 0xFFFF));
+}
+
 }  // namespace
 
 UINT SkypeApi::DiscoverMessage() {
@@ -51,14 +65,18 @@ UINT SkypeApi::AttachMessage() {
     return attachMessage;
 }
 
-SkypeApi::SkypeApi(HWND mainWindow)
-    : mainWindow_(mainWindow),
-      session_(*this),
+SkypeApi::SkypeApi(HWND mainWindow, const SkypeLinkTiming& timing)
+    : timing_(timing),
+      mainWindow_(mainWindow),
+      session_(*this, timing.querySlice),
       stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       pollEnded_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       pollThread_([this] { PollThread(); }) {}
 
 SkypeApi::~SkypeApi() {
+    for (UINT_PTR timer : behindInputTimers_) {
+        KillTimer(mainWindow_, timer);
+    }
     SetEvent(stopEvent_.Get());
     // The poll thread may be inside a send to the client, or broadcasting to this very
     // thread's windows: keep answering sent messages until it has ended.
@@ -68,12 +86,12 @@ SkypeApi::~SkypeApi() {
     pollThread_.join();
 }
 
-void SkypeApi::Discover(HWND replyTo) {
+void SkypeApi::Discover(HWND replyTo, UINT timeoutMs) {
     DWORD_PTR ignored = 0;
     // Every top-level window gets the bounded wait on its own, so a hung one costs the
     // broadcast at most that long and the rest still hear it.
     SendMessageTimeoutA(HWND_BROADCAST, discoverMessage, reinterpret_cast<WPARAM>(replyTo), 0,
-                        SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+                        SMTO_NORMAL | SMTO_ABORTIFHUNG, timeoutMs, &ignored);
 }
 
 LRESULT SkypeApi::OnAttach(WPARAM skypeWindow, LPARAM status) {
@@ -83,7 +101,8 @@ LRESULT SkypeApi::OnAttach(WPARAM skypeWindow, LPARAM status) {
             session_.OnAttached();
             break;
         case skype::AttachOutcome::Detached:
-            DropLink();
+            skypeWindow_ = nullptr;
+            session_.Detach();
             break;
         case skype::AttachOutcome::Ignored:
             break;
@@ -94,7 +113,7 @@ LRESULT SkypeApi::OnAttach(WPARAM skypeWindow, LPARAM status) {
 LRESULT SkypeApi::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
     HWND attached = skypeWindow_;
     if (!attached || sender != attached || !data) {
-        DropLink();
+        DropLinkTo(attached);
         return 0;
     }
     session_.ParseNotification(std::string(fw::CopyDataText(data)));
@@ -109,14 +128,14 @@ bool SkypeApi::SendCommand(const std::string& command) {
     if (command.empty()) {
         return false;
     }
-    return Send(command);
+    return Send(command, timing_.sendTimeoutMs);
 }
 
 // Each send carries its own copy of the text, zero included, whatever its length.
-bool SkypeApi::Send(const std::string& command) {
+bool SkypeApi::Send(const std::string& command, UINT timeoutMs) {
     HWND skype = skypeWindow_;
     if (!skype) {
-        DropLink();
+        DropLinkTo(nullptr);
         return false;
     }
     std::vector<char> copy(command.begin(), command.end());
@@ -125,17 +144,20 @@ bool SkypeApi::Send(const std::string& command) {
     DWORD_PTR taken = 0;
     const LRESULT delivered = SendMessageTimeoutA(
         skype, WM_COPYDATA, reinterpret_cast<WPARAM>(mainWindow_), reinterpret_cast<LPARAM>(&data),
-        SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &taken);
+        SMTO_NORMAL | SMTO_ABORTIFHUNG, timeoutMs, &taken);
     if (!delivered || !taken) {
-        DropLink();
+        DropLinkTo(skype);
         return false;
     }
     return true;
 }
 
-void SkypeApi::DropLink() {
-    skypeWindow_ = nullptr;
-    session_.Detach();
+// The other thread may have attached to a new client while this one's send to the old one was
+// failing: only the window that failed is forgotten.
+void SkypeApi::DropLinkTo(HWND failed) {
+    if (skypeWindow_.compare_exchange_strong(failed, nullptr)) {
+        session_.Detach();
+    }
 }
 
 std::string SkypeApi::GetPartnerHandle() {
@@ -147,6 +169,20 @@ std::string SkypeApi::GetPartnerHandle() {
 
 void SkypeApi::PostInternal(unsigned recipient, int code) {
     PostMessageA(mainWindow_, msg::UM_INTERNAL, recipient, code);
+}
+
+void SkypeApi::PostBehindInput(unsigned recipient, int code) {
+    if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) == 0) {
+        PostInternal(recipient, code);
+        return;
+    }
+    // A timer's tick is taken only once no input and no paint is waiting.
+    const UINT_PTR timer = BehindInputTimerId(recipient, code);
+    if (SetTimer(mainWindow_, timer, USER_TIMER_MINIMUM, &PostBehindInputTick)) {
+        behindInputTimers_.insert(timer);
+    } else {
+        PostInternal(recipient, code);  // late rather than lost
+    }
 }
 
 void SkypeApi::ShowMessage(const std::string& text) {
@@ -179,10 +215,18 @@ void SkypeApi::PollThread() {
         if (!skypeWindow_) {
             Discover();
         } else {
-            // After a failed send the rest fail too, each dropping the link again.
+            // After a failed send the rest fail too, each dropping the link again. A send may
+            // take long, so an ending program is not kept waiting for the rest.
             for (const std::string& command : session_.PollCommands()) {
-                Send(command);
+                if (Stopping()) {
+                    break;
+                }
+                Send(command, timing_.pollSendTimeoutMs);
             }
         }
-    } while (WaitForSingleObject(stopEvent_.Get(), kPollPeriodMs) == WAIT_TIMEOUT);
+    } while (WaitForSingleObject(stopEvent_.Get(), timing_.pollPeriodMs) == WAIT_TIMEOUT);
+}
+
+bool SkypeApi::Stopping() const {
+    return WaitForSingleObject(stopEvent_.Get(), 0) != WAIT_TIMEOUT;
 }

@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -16,10 +18,24 @@
 #include "skype/SkypeHost.h"
 #include "skype/SkypeSession.h"
 
+// The periods and bounds of the link. The product keeps these; tests pass short ones.
+struct SkypeLinkTiming {
+    // One poll pass every period.
+    DWORD pollPeriodMs = 5000;
+    // How long a send from the main window's thread, or one window of a broadcast, may take
+    // before it counts as failed: a hung client must never freeze the phone.
+    UINT sendTimeoutMs = 3000;
+    // The poll thread blocks no window, so a client that is only busy (in the middle of a call)
+    // gets longer before it is dropped.
+    UINT pollSendTimeoutMs = 15000;
+    // The longest one slice of the friends' detail queries keeps the window's thread.
+    std::chrono::milliseconds querySlice = skype::SkypeSession::kQuerySlice;
+};
+
 class SkypeApi : private skype::SkypeHost {
 public:
     // Starts the poll thread, whose first pass broadcasts the discover request.
-    explicit SkypeApi(HWND mainWindow);
+    explicit SkypeApi(HWND mainWindow, const SkypeLinkTiming& timing = SkypeLinkTiming());
     ~SkypeApi() override;
     SkypeApi(const SkypeApi&) = delete;
     SkypeApi& operator=(const SkypeApi&) = delete;
@@ -28,9 +44,10 @@ public:
     static UINT DiscoverMessage();
     static UINT AttachMessage();
 
-    // Broadcasts "SkypeControlAPIDiscover" naming `replyTo` as the window to attach to.
-    static void Discover(HWND replyTo);
-    void Discover() const { Discover(mainWindow_); }
+    // Broadcasts "SkypeControlAPIDiscover" naming `replyTo` as the window to attach to; each
+    // window may take `timeoutMs`.
+    static void Discover(HWND replyTo, UINT timeoutMs);
+    void Discover() const { Discover(mainWindow_, timing_.sendTimeoutMs); }
 
     // The client's attach message (wParam its API window, lParam the status); returns 1.
     LRESULT OnAttach(WPARAM skypeWindow, LPARAM status);
@@ -51,29 +68,29 @@ public:
         return session_.ContactAt(listIndex);
     }
     std::string CurrentCall() const { return session_.CurrentCall(); }
+    // The current call's partner as known now, "" while its reply is still on the way.
+    std::string PartnerHandle() const { return session_.PartnerHandle(); }
     // The current call's partner; while it is unknown, waits up to five times 100 ms, letting
     // the client's texts (sent messages) in meanwhile.
     std::string GetPartnerHandle();
-    // The partner as known now ("" while unknown); never waits.
-    std::string PartnerHandle() const { return session_.PartnerHandle(); }
-
-    // How long one send or one window of a broadcast may take before it counts as failed:
-    // a hung client must never freeze the phone.
-    static constexpr UINT kSendTimeoutMs = 3000;
 
 private:
     // SkypeHost.
     void PostInternal(unsigned recipient, int code) override;
+    void PostBehindInput(unsigned recipient, int code) override;
     void ShowMessage(const std::string& text) override;
     std::string ToAnsi(const std::u16string& text) override;
 
-    bool Send(const std::string& command);
-    void DropLink();
+    bool Send(const std::string& command, UINT timeoutMs);
+    void DropLinkTo(HWND failed);
     void PollThread();
+    bool Stopping() const;
 
+    const SkypeLinkTiming timing_;
     HWND mainWindow_;
     std::atomic<HWND> skypeWindow_{nullptr};
     skype::SkypeSession session_;
+    std::set<UINT_PTR> behindInputTimers_;  // the main window's thread only
     fw::KernelHandle stopEvent_;
     fw::KernelHandle pollEnded_;
     std::thread pollThread_;

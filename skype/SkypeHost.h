@@ -25,6 +25,11 @@ public:
     // Posts UM_INTERNAL (wParam `recipient`, lParam `code`) to the main window; never waits.
     virtual void PostInternal(unsigned recipient, int code) = 0;
 
+    // As PostInternal, but the message arrives only after the input and paints that are waiting
+    // now: work cut into slices, each posting the next, must not starve the user (a posted
+    // message is taken before them).
+    virtual void PostBehindInput(unsigned recipient, int code) = 0;
+
     // Shows a message box with this text and an OK button.
     virtual void ShowMessage(const std::string& text) = 0;
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -54,7 +55,8 @@ AttachOutcome ClassifyAttachStatus(uint32_t status) {
     }
 }
 
-SkypeSession::SkypeSession(SkypeHost& host) : host_(host) {}
+SkypeSession::SkypeSession(SkypeHost& host, std::chrono::milliseconds querySlice)
+    : host_(host), querySlice_(querySlice) {}
 
 void SkypeSession::ParseNotification(const std::string& text) {
     const Words words = SplitWords(text);
@@ -82,6 +84,7 @@ void SkypeSession::OnUsers(const Words& words) {
             std::make_unique<SkypeContact>(static_cast<int32_t>(i - 1), TrimCommas(words.At(i))));
     }
     const bool noFriends = fresh.Empty();
+    EndQueries();  // they ask about the old list; the new one gets its own run
     {
         std::lock_guard<std::mutex> lock(mutex_);
         contacts_.Swap(fresh);
@@ -196,6 +199,10 @@ int SkypeSession::OnInternalCommand(int code) {
         case msg::EV_SKYPE_SEARCH:
             Send("SEARCH FRIENDS");
             break;
+        case msg::EV_SKYPE_QUERY_MORE:
+            queryMorePosted_ = false;
+            SendQuerySlice();
+            break;
         default:
             host_.ShowMessage(kUnknownInternalCommand);
             break;
@@ -204,19 +211,47 @@ int SkypeSession::OnInternalCommand(int code) {
 }
 
 void SkypeSession::QueryContactDetails() {
-    // Replies may arrive within each send and may even replace the list, so walk a copy.
-    std::vector<std::string> handles;
-    handles.reserve(contacts_.Count());
+    // Replies may arrive within each send and may even replace the list, so the run walks a
+    // copy of the handles.
+    EndQueries();
+    queryHandles_.reserve(contacts_.Count());
     for (size_t i = 0; i < contacts_.Count(); ++i) {
-        handles.push_back(contacts_[i].handle);
+        queryHandles_.push_back(contacts_[i].handle);
     }
-    for (const std::string& handle : handles) {
-        for (const char* property : kQueriedProperties) {
-            if (!host_.SendCommand("GET USER " + handle + " " + property)) {
-                return;
-            }
+    SendQuerySlice();
+}
+
+void SkypeSession::SendQuerySlice() {
+    constexpr size_t kPerContact = std::size(kQueriedProperties);
+    const uint64_t run = queryRun_;
+    const size_t total = queryHandles_.size() * kPerContact;
+    const auto start = std::chrono::steady_clock::now();
+    while (nextQuery_ < total) {
+        const size_t query = nextQuery_++;
+        const std::string command = "GET USER " + queryHandles_[query / kPerContact] + " " +
+                                    kQueriedProperties[query % kPerContact];
+        if (!host_.SendCommand(command)) {
+            EndQueries();
+            return;
+        }
+        if (run != queryRun_) {
+            return;  // a new friends list arrived within the send
+        }
+        if (std::chrono::steady_clock::now() - start >= querySlice_) {
+            break;
         }
     }
+    // One request in flight at a time; the one that is already queued sends the next slice.
+    if (nextQuery_ < total && !queryMorePosted_) {
+        queryMorePosted_ = true;
+        host_.PostBehindInput(msg::RECIPIENT_SKYPE, msg::EV_SKYPE_QUERY_MORE);
+    }
+}
+
+void SkypeSession::EndQueries() {
+    queryHandles_.clear();
+    nextQuery_ = 0;
+    ++queryRun_;
 }
 
 void SkypeSession::OnAttached() {

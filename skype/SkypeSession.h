@@ -23,6 +23,7 @@
 // session serialises those. The poll thread must be ended before the session is destroyed.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -52,7 +53,11 @@ AttachOutcome ClassifyAttachStatus(uint32_t status);
 
 class SkypeSession {
 public:
-    explicit SkypeSession(SkypeHost& host);
+    // The longest one slice of the detail queries may keep the main window's thread busy.
+    static constexpr std::chrono::milliseconds kQuerySlice{15};
+
+    // `querySlice` 0 sends one query per slice.
+    explicit SkypeSession(SkypeHost& host, std::chrono::milliseconds querySlice = kQuerySlice);
     SkypeSession(const SkypeSession&) = delete;
     SkypeSession& operator=(const SkypeSession&) = delete;
 
@@ -64,8 +69,11 @@ public:
     // A request from the main window (the lParam of UM_INTERNAL with wParam 2); returns 1.
     int OnInternalCommand(int code);
 
-    // Asks the client for seven properties of every listed contact, in list order. Stops at
-    // the first failed send: the link is gone and every later query would fail as well.
+    // Asks the client for seven properties of every listed contact, in list order, a slice at
+    // a time: each slice that leaves queries over posts (2, EV_SKYPE_QUERY_MORE) behind the
+    // waiting input, and that request sends the next. A new friends list ends the run (its own
+    // run follows), and so does the first failed send: the link is gone and every later query
+    // would fail as well.
     void QueryContactDetails();
 
     // The client accepted us: state INIT, (1, EV_SKYPE_STATE) posted, status texts emptied,
@@ -98,6 +106,9 @@ private:
     void OnConnectionStatus(const std::string& value);
     void OnUserStatus(const std::string& value);
 
+    void SendQuerySlice();
+    void EndQueries();
+
     void SetState(CallState state);
     // State INIT and the status texts emptied; then, if given, `statusText` := `value`.
     void ResetToInit(std::string* statusText = nullptr, const std::string& value = {});
@@ -118,6 +129,14 @@ private:
     // The main window's thread only.
     std::string currentCall_;
     std::string partnerHandle_;
+
+    // The run of detail queries under way: the handles it asks about, the next query (handle
+    // and property in one count), and which run it is, so a send that ended it is noticed.
+    const std::chrono::milliseconds querySlice_;
+    std::vector<std::string> queryHandles_;
+    size_t nextQuery_ = 0;
+    uint64_t queryRun_ = 0;
+    bool queryMorePosted_ = false;
 };
 
 }  // namespace skype

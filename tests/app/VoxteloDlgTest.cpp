@@ -115,10 +115,32 @@ TEST_F(MainWindow, TheSystemMenuCarriesTheAboutEntryInChinese) {
     EXPECT_STREQ(text, L"\u95DC\u65BC Voxtelo(&A)...");
 }
 
-TEST_F(MainWindow, PowerNoticesAreAlwaysGranted) {
+// Every notice is granted (a refused suspend request would keep the notebook awake), and only
+// the suspend notices ask the Skype client to end its call.
+TEST_F(MainWindow, PowerNoticesAreGrantedAndOnlySuspendsHangUpSkype) {
     Start({"voxtelo.exe"});
-    for (WPARAM event : {0, 4, 6, 7, 9, 10, 18}) {
-        EXPECT_EQ(SendMessageA(dialog->Handle(), WM_POWERBROADCAST, event, 0), TRUE);
+    struct Case {
+        WPARAM event;
+        bool hangUp;
+    } cases[] = {
+        {PBT_APMQUERYSUSPEND, true},       {PBT_APMSUSPEND, true},
+        {PBT_APMBATTERYLOW, true},         {PBT_APMQUERYSUSPENDFAILED, false},
+        {PBT_APMRESUMECRITICAL, false},    {PBT_APMRESUMESUSPEND, false},
+        {PBT_APMPOWERSTATUSCHANGE, false}, {PBT_APMRESUMEAUTOMATIC, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.event);
+        test::PumpPending();
+        EXPECT_EQ(SendMessageA(dialog->Handle(), WM_POWERBROADCAST, c.event, 0), TRUE);
+        bool hangUp = false;
+        MSG queued;
+        while (PeekMessageA(&queued, dialog->Handle(), msg::UM_INTERNAL, msg::UM_INTERNAL,
+                            PM_REMOVE)) {
+            hangUp = hangUp || (queued.wParam == msg::RECIPIENT_SKYPE &&
+                                queued.lParam == msg::EV_SKYPE_HANGUP);
+            DispatchMessageA(&queued);
+        }
+        EXPECT_EQ(hangUp, c.hangUp);
     }
 }
 

@@ -71,7 +71,8 @@ TEST(CallEndToEnd, AModemCallLightsTheLedItsNoticeAnswersAClickAndTheEndBringsTh
     const uint64_t mark = modem.LastSeq();
     const int x = (risen.left + risen.right) / 2;
     const int y = (risen.top + risen.bottom) / 2;
-    ASSERT_TRUE(test::StartXdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1"));
+    ASSERT_TRUE(test::StartXdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) +
+                                   " click 1"));
     EXPECT_TRUE(modem.WaitForAnswer(kWaitMs, mark).has_value());
     const auto on = led.WaitForLed(1, ledMark, kWaitMs, program.ProcessId());
     ASSERT_TRUE(on.has_value());

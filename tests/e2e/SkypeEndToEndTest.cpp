@@ -44,8 +44,11 @@ class SkypeWithTheProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         skypesim::SimOptions options;
-        options.commands = {"friend alice ONLINE Alice Adams", "friend bob AWAY Bob Brown",
-                            "friend carol OFFLINE Carol Clark", "next-call-id 7001"};
+        // Offline until the test has the program attached: it goes online then, told by the
+        // client, rather than at a poll pass up to five seconds later.
+        options.commands = {"offline", "friend alice ONLINE Alice Adams",
+                            "friend bob AWAY Bob Brown", "friend carol OFFLINE Carol Clark",
+                            "next-call-id 7001"};
         sim = std::make_unique<skypesim::SimProcess>(options);
         program = std::make_unique<test::ChildProcess>("voxtelo.exe", "");
         ASSERT_TRUE(program->Started());
@@ -56,6 +59,23 @@ protected:
                 return main && debug;
             },
             kWaitMs));
+        ASSERT_TRUE(sim->Control().WaitUntil([&] { return StartUpAnswered(); }, kWaitMs));
+        sim->Control().Command("online");  // CONNSTATUS ONLINE, USERSTATUS ONLINE
+        sim->Control().Command("send CURRENTUSERHANDLE voxtelo.user");
+    }
+
+    // Both start-up broadcasts are answered (or the poll thread's first pass found the client
+    // already attached and asked it, ending with PING), so nothing of the start-up lands later.
+    bool StartUpAnswered() {
+        size_t discovers = 0;
+        size_t answers = 0;
+        bool pinged = false;  // a PING ends a pass
+        for (const skypesim::RecordEntry& entry : sim->Control().Record()) {
+            discovers += entry.kind == skypesim::RecordKind::Discover ? 1 : 0;
+            answers += entry.kind == skypesim::RecordKind::Attach ? 1 : 0;
+            pinged = pinged || (entry.kind == skypesim::RecordKind::In && entry.text == "PING");
+        }
+        return answers >= discovers && (discovers >= 2 || pinged);
     }
 
     void TearDown() override {
@@ -174,7 +194,7 @@ TEST_F(SkypeWithTheProgram, TheDebugWindowShowsEveryClientTextButExactlyPong) {
         sim->Control().Command("send " + text);
     }
     ASSERT_TRUE(WaitForLine("END")) << Join(Log());
-    EXPECT_GE(sim->Control().CountSent("PONG"), 3u);  // the poll's answer and the two above
+    EXPECT_GE(sim->Control().CountSent("PONG"), 2u);
 
     const Lines log = Log();
     for (const std::string& line : log) {

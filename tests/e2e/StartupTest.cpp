@@ -44,11 +44,11 @@ protected:
 
 TEST_F(RunningProgram, StaysInvisibleUntilThePhoneKeyBringsItForward) {
     Launch("debug");
-    // The template is visible; the first paint hides it.
-    ASSERT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(main); }));
+    // The template is visible; the first paint shows the Debug Window and hides the phone.
     HWND debug = test::DialogOfProcess("Debug Window", program->ProcessId());
     ASSERT_NE(debug, nullptr);
-    EXPECT_TRUE(test::WaitUntil([&] { return IsWindowVisible(debug) != FALSE; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return IsWindowVisible(debug) != FALSE; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(main); }));
 
     for (int i = 0; i < 5; ++i) {
         PostMessageA(main, msg::UM_REPAINT, 0, 0);

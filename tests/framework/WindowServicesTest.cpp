@@ -1,5 +1,5 @@
-// Window services: sends from other threads, registered messages, timers, lookup by class
-// and title, regions, layered pictures and message boxes.
+// Window services: a handler's result for a sender on another thread, lookup by class and
+// title, regions, layered pictures and message boxes.
 #include "framework/WindowServices.h"
 
 #include <gtest/gtest.h>
@@ -22,11 +22,8 @@ class Recorder : public fw::Dialog {
 public:
     Recorder() : Dialog(IDD_TEST_PLAIN) {}
 
-    UINT registered = 0;
     std::vector<LPARAM> records;
     std::vector<DWORD> threads;
-    int registeredHits = 0;
-    std::vector<UINT_PTR> ticks;
 
 protected:
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -34,14 +31,6 @@ protected:
             records.push_back(lParam);
             threads.push_back(GetCurrentThreadId());
             return lParam * 2;
-        }
-        if (registered && message == registered) {
-            ++registeredHits;
-            return 1;
-        }
-        if (message == WM_TIMER) {
-            ticks.push_back(wParam);
-            return 0;
         }
         return Dialog::OnMessage(message, wParam, lParam);
     }
@@ -61,47 +50,6 @@ TEST(Dispatch, ASendFromAnotherThreadIsHandledOnTheGuiThreadBeforeItReturns) {
     EXPECT_EQ(result, 42);
     EXPECT_EQ(seenBySender, std::vector<LPARAM>{21});
     EXPECT_EQ(window.threads, std::vector<DWORD>{GetCurrentThreadId()});
-}
-
-TEST(Dispatch, PostsFromAnotherThreadArriveInOrderOnTheGuiThread) {
-    Recorder window;
-    ASSERT_TRUE(window.CreateModeless(nullptr));
-    std::thread poster([&] {
-        for (LPARAM i = 0; i < 100; ++i) {
-            PostMessageA(window.Handle(), kRecord, 0, i);
-        }
-    });
-    poster.join();
-    ASSERT_TRUE(test::WaitUntil([&] { return window.records.size() == 100; }));
-    for (LPARAM i = 0; i < 100; ++i) {
-        EXPECT_EQ(window.records[i], i);
-        EXPECT_EQ(window.threads[i], GetCurrentThreadId());
-    }
-}
-
-TEST(Dispatch, RegisteredMessagesHaveOneNumberPerName) {
-    const UINT attach = fw::RegisterMessage("SkypeControlAPIAttach");
-    EXPECT_GE(attach, 0xC000u);
-    EXPECT_EQ(fw::RegisterMessage("SkypeControlAPIAttach"), attach);
-    EXPECT_NE(fw::RegisterMessage("SkypeControlAPIDiscover"), attach);
-
-    Recorder window;
-    ASSERT_TRUE(window.CreateModeless(nullptr));
-    window.registered = attach;
-    EXPECT_EQ(SendMessageA(window.Handle(), attach, 0, 0), 1);
-    EXPECT_EQ(window.registeredHits, 1);
-}
-
-TEST(Timers, RestartingAnIdReplacesItsPeriod) {
-    Recorder window;
-    ASSERT_TRUE(window.CreateModeless(nullptr));
-    window.StartTimer(69, 600000);
-    window.StartTimer(69, 20);  // a second timer 69 would never tick within the wait
-    ASSERT_TRUE(test::WaitUntil([&] { return window.ticks.size() >= 2; }));
-    window.StopTimer(69);
-    for (UINT_PTR id : window.ticks) {
-        EXPECT_EQ(id, 69u);
-    }
 }
 
 TEST(WindowLookup, FindsTheFirstDialogWithTheTitleAndNothingElse) {
@@ -135,14 +83,15 @@ TEST(WindowRegion, TheWindowIsExactlyTheUnionOfTheRectangles) {
     EXPECT_FALSE(PtInRegion(region.Get(), 30, 5));  // below the second rectangle
 }
 
-TEST(LayeredWindow, TakesAPerPixelAlphaPicture) {
+// The picture gives the window its size; where the window is stays as it was.
+TEST(LayeredWindow, TakesThePicturesSizeAndKeepsItsPlace) {
     Plain window;
     ASSERT_TRUE(
-        window.Create({L"VoxteloTestPlain", "layered", WS_POPUP, WS_EX_LAYERED, {0, 0, 40, 30}}));
+        window.Create({L"VoxteloTestPlain", "layered", WS_POPUP, WS_EX_LAYERED, {30, 20, 40, 30}}));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 40;
-    info.bmiHeader.biHeight = -30;  // top-down
+    info.bmiHeader.biWidth = 64;
+    info.bmiHeader.biHeight = -48;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -153,7 +102,14 @@ TEST(LayeredWindow, TakesAPerPixelAlphaPicture) {
     ASSERT_TRUE(picture);
     fw::MemoryDc dc(CreateCompatibleDC(screen.Get()));
     fw::SelectScope select(dc.Get(), picture.Get());
-    EXPECT_TRUE(fw::UpdateLayeredPicture(window.Handle(), dc.Get(), {40, 30}, 100));
+    ASSERT_TRUE(fw::UpdateLayeredPicture(window.Handle(), dc.Get(), {64, 48}, 100));
+
+    RECT bounds{};
+    GetWindowRect(window.Handle(), &bounds);
+    EXPECT_EQ(bounds.left, 30);
+    EXPECT_EQ(bounds.top, 20);
+    EXPECT_EQ(bounds.right - bounds.left, 64);
+    EXPECT_EQ(bounds.bottom - bounds.top, 48);
 }
 
 TEST(MessageBoxes, ReturnTheButtonPressed) {

@@ -1,15 +1,24 @@
 // The Debug Window as the log's receiver: what each record appends, the 200-line clear,
-// hidden accumulation, and texts longer than one record.
+// hidden accumulation, texts longer than one record, and the log kept inside its own process
+// while another program runs beside it.
 #include "popups/DebugDlg.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "core/DebugLog.h"
 #include "core/Messages.h"
 #include "framework/WindowServices.h"
 #include "framework/Controls.h"
+#include "framework/Window.h"
 #include "res/resource.h"
 #include "tests/support/GuiTest.h"
 
@@ -29,9 +38,7 @@ protected:
     }
 
     LRESULT SendRecord(const char* data, DWORD cbData) {
-        COPYDATASTRUCT record{0, cbData, const_cast<char*>(data)};
-        return SendMessageA(dialog->Handle(), msg::UM_DEBUG_TEXT, 0,
-                            reinterpret_cast<LPARAM>(&record));
+        return SendDebugRecord(COPYDATASTRUCT{0, cbData, const_cast<char*>(data)});
     }
 
     CDebugDlg* dialog = nullptr;
@@ -109,9 +116,125 @@ TEST_F(DebugWindow, AnEmptyTextIsNotSent) {
     EXPECT_EQ(box.GetTextLength(), 0);
 }
 
-TEST(DebugLog, WithoutADebugWindowTheTextIsDropped) {
-    ASSERT_EQ(fw::FindDialogWindow("Debug Window"), nullptr);
-    SendDebugText("nobody listens");  // must simply return
+std::string Hex(const void* pointer) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(pointer)));
+    return text;
+}
+
+// Another program with a Debug Window of its own, created after ours, so a lookup by title
+// alone meets it first.
+class PeerWithDebugWindow {
+public:
+    PeerWithDebugWindow() : process_("debug_text_peer.exe", "window") {
+        test::WaitUntil(
+            [&] { return (window_ = test::DialogOfProcess("Debug Window", process_.ProcessId())); },
+            10000);
+    }
+    HWND Window() const { return window_; }
+    bool Alive() { return !process_.WaitForExit(0); }
+
+private:
+    test::ChildProcess process_;
+    HWND window_ = nullptr;
+};
+
+TEST(DebugLog, ReachesOnlyTheDebugWindowOfItsOwnProcess) {
+    for (bool ownWindow : {true, false}) {
+        SCOPED_TRACE(ownWindow ? "with a Debug Window of its own" : "without one");
+        CDebugDlg* own = ownWindow
+                             ? fw::Dialog::CreateSelfOwned(std::make_unique<CDebugDlg>(), nullptr)
+                             : nullptr;
+        PeerWithDebugWindow peer;
+        ASSERT_NE(peer.Window(), nullptr);
+        ASSERT_EQ(fw::FindDialogWindow("Debug Window"), peer.Window());
+
+        SendDebugText("for this process only");
+
+        EXPECT_TRUE(peer.Alive());
+        EXPECT_EQ(test::DebugLogText(peer.Window()), "");
+        if (own) {
+            fw::MultiLineEdit box;
+            box.Attach(own->Handle(), IDC_DEBUG_TEXT);
+            EXPECT_EQ(box.GetText(), "for this process only\n");
+            DestroyWindow(own->Handle());
+        }
+    }
+}
+
+// A window of the test whose handler writes a line, as the main window writes the texts the
+// Skype client sends it from another program.
+class Relay : public fw::Window {
+public:
+    Relay() { Create({L"VoxteloTestLogRelay", "log relay"}); }
+
+protected:
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM, LPARAM) override {
+        if (message != WM_APP) {
+            return std::nullopt;
+        }
+        SendDebugText("relayed");
+        return 1;
+    }
+};
+
+// Every writer is on the Debug Window's own thread and sends, also while that thread handles a
+// message from elsewhere. A record that another thread sends, or that anyone posts, holds an
+// address that means nothing here (or, as with this decoy, something that is not a line).
+TEST_F(DebugWindow, TakesOnlyTheRecordsOfItsOwnThreadsWriters) {
+    static const char kDecoy[] = "decoy";
+    const COPYDATASTRUCT decoy{0, sizeof kDecoy, const_cast<char*>(kDecoy)};
+    const std::string address = Hex(&decoy);
+    const std::string window = Hex(dialog->Handle());
+    Relay relay;
+    const auto fromAnotherThread = [&](HWND target, UINT message, LPARAM lParam) {
+        std::atomic<bool> sent{false};
+        std::thread sender([&] {
+            SendMessageA(target, message, 0, lParam);
+            sent = true;
+        });
+        const bool done = test::WaitUntil([&] { return sent.load(); }, 10000);
+        sender.join();
+        return done;
+    };
+
+    struct Case {
+        const char* what;
+        std::function<bool()> deliver;  // true once the record has been handed over
+        std::string text;               // what the box holds afterwards
+    } cases[] = {
+        {"another program sends it",
+         [&] {
+             test::ChildProcess peer("debug_text_peer.exe", "send " + window + " " + address);
+             DWORD exitCode = 1;
+             return test::WaitUntil([&] { return peer.WaitForExit(0, &exitCode); }, 10000) &&
+                    exitCode == 0;
+         },
+         ""},
+        {"another program posts it",
+         [&] {
+             test::ChildProcess peer("debug_text_peer.exe", "post " + window + " " + address);
+             DWORD exitCode = 1;
+             return peer.WaitForExit(10000, &exitCode) && exitCode == 0;
+         },
+         ""},
+        {"another thread sends it",
+         [&] {
+             return fromAnotherThread(dialog->Handle(), msg::UM_DEBUG_TEXT,
+                                      reinterpret_cast<LPARAM>(&decoy));
+         },
+         ""},
+        {"this thread writes while handling another thread's message",
+         [&] { return fromAnotherThread(relay.Handle(), WM_APP, 0); }, "relayed\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        box.SetText("");
+        ASSERT_TRUE(c.deliver());
+        test::PumpPending();  // a posted record is in the queue by now
+        EXPECT_EQ(box.GetText(), c.text);
+    }
 }
 
 }  // namespace

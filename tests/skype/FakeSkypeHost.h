@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <cstddef>
-#include <future>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 #include <map>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -47,7 +49,7 @@ public:
     }
 
     bool SendCommand(const std::string& command) override {
-        ProbeFromPollThread();
+        ProbeFromPollThread("SendCommand");
         sent.push_back(command);
         if (sent.size() > sendsThatSucceed) {
             session_->Detach();  // what the transport does with a failed send
@@ -64,18 +66,34 @@ public:
     }
 
     void PostInternal(unsigned recipient, int code) override {
-        ProbeFromPollThread();
+        ProbeFromPollThread("PostInternal");
         posts.push_back({recipient, code});
     }
 
+    // Kept apart from `posts`: RunContinuations hands them back as the window would.
+    void PostBehindInput(unsigned recipient, int code) override {
+        ProbeFromPollThread("PostBehindInput");
+        continuations.push_back({recipient, code});
+    }
+
+    // Hands each request posted behind input to the session, in order, until none is left.
+    void RunContinuations() {
+        while (!continuations.empty()) {
+            const Post next = continuations.front();
+            continuations.erase(continuations.begin());
+            ++continuationsRun;
+            session_->OnInternalCommand(next.code);
+        }
+    }
+
     void ShowMessage(const std::string& text) override {
-        ProbeFromPollThread();
+        ProbeFromPollThread("ShowMessage");
         messages.push_back(text);
     }
 
     // Latin-1 stands in for the ANSI code page: other characters become one '?' each.
     std::string ToAnsi(const std::u16string& text) override {
-        ProbeFromPollThread();
+        ProbeFromPollThread("ToAnsi");
         std::string result;
         for (size_t i = 0; i < text.size(); ++i) {
             const char16_t unit = text[i];
@@ -95,6 +113,8 @@ public:
 
     std::vector<std::string> sent;
     std::vector<Post> posts;
+    std::vector<Post> continuations;  // posted behind input, not handed back yet
+    int continuationsRun = 0;
     std::vector<std::string> messages;
     int reportedErrors = 0;
     // Commands answered from within the send, with the texts the client sends back.
@@ -105,27 +125,74 @@ public:
     // cannot finish meanwhile means the session called out holding its lock.
     bool probeFromPollThread = false;
     int blockedProbes = 0;
+    std::set<std::string> probedCallOuts;  // which of the calls above were probed
 
 private:
-    void ProbeFromPollThread() {
+    // Stands in for the poll thread: one thread for the fake's life, reading when asked. (A
+    // thread per probe sometimes did not start within seconds under Wine on a busy machine.)
+    class Prober {
+    public:
+        explicit Prober(SkypeSession& session) : thread_([this, &session] { Run(session); }) {}
+        ~Prober() {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                stop_ = true;
+            }
+            changed_.notify_all();
+            thread_.join();
+        }
+        // Has the thread read the session's shared state; false when that took 10 s.
+        bool Probe() {
+            std::unique_lock<std::mutex> lock(mutex_);
+            const unsigned asked = ++asked_;
+            changed_.notify_all();
+            return changed_.wait_for(lock, std::chrono::seconds(10),
+                                     [&] { return answered_ >= asked; });
+        }
+
+    private:
+        void Run(SkypeSession& session) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            for (;;) {
+                changed_.wait(lock, [&] { return stop_ || answered_ < asked_; });
+                if (stop_) {
+                    return;
+                }
+                const unsigned asked = asked_;
+                lock.unlock();
+                session.GetState();
+                session.ContactCount();
+                session.PollCommands();
+                lock.lock();
+                answered_ = asked;
+                changed_.notify_all();
+            }
+        }
+
+        std::mutex mutex_;
+        std::condition_variable changed_;
+        unsigned asked_ = 0;
+        unsigned answered_ = 0;
+        bool stop_ = false;
+        std::thread thread_;
+    };
+
+    void ProbeFromPollThread(const char* callOut) {
         if (!probeFromPollThread || blockedProbes > 0) {
             return;
         }
-        auto finished = std::make_shared<std::promise<void>>();
-        std::future<void> done = finished->get_future();
-        // Detached: if the lock is held it can only finish after this call out returns.
-        std::thread([session = session_, finished] {
-            session->GetState();
-            session->ContactCount();
-            session->PollCommands();
-            finished->set_value();
-        }).detach();
-        if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        probedCallOuts.insert(callOut);
+        if (!prober_) {
+            prober_ = std::make_unique<Prober>(*session_);
+        }
+        // If the session held its lock, the read could only finish after this call out.
+        if (!prober_->Probe()) {
             ++blockedProbes;
         }
     }
 
     SkypeSession* session_ = nullptr;
+    std::unique_ptr<Prober> prober_;  // goes first: its thread reads the session
 };
 
 }  // namespace skype::testing

@@ -29,24 +29,32 @@ TEST_F(NestedRepliesTest, DetailsArrivingInsideEachQuery) {
     host.nestedReplies["GET USER alice FULLNAME"] = {"USER alice FULLNAME Alice Smith"};
     host.nestedReplies["GET USER bob ONLINESTATUS"] = {"USER bob ONLINESTATUS ONLINE"};
     session.OnInternalCommand(msg::EV_SKYPE_QUERY_USERS);
+    host.RunContinuations();
     EXPECT_EQ(host.sent.size(), 14u);
     EXPECT_EQ(session.ContactAt(0)->fullName, "Alice Smith");
     EXPECT_EQ(session.ContactAt(1)->onlineStatus, "ONLINE");
     EXPECT_EQ(host.posts, Posts{kContactsPost});
 }
 
-// A new friends list inside the queries destroys the contacts being queried: the queries go
-// on for the handles taken before the first send, and the replies meet the new list.
+// A new friends list inside the queries destroys the contacts being queried: the queries
+// about the old list stop there, and the new list's own run asks about the new contacts, whose
+// replies meet the new list.
 TEST_F(NestedRepliesTest, FriendsListReplacedWhileQueryingDetails) {
     ListFriends("USERS alice, bob, carol");
     host.nestedReplies["GET USER alice DISPLAYNAME"] = {"USERS bob, dave"};
     host.nestedReplies["GET USER bob FULLNAME"] = {"USER bob FULLNAME Bob van Dijk"};
     host.nestedReplies["GET USER carol ONLINESTATUS"] = {"USER carol ONLINESTATUS ONLINE"};
     session.OnInternalCommand(msg::EV_SKYPE_QUERY_USERS);
+    host.RunContinuations();
+    EXPECT_EQ(host.sent, (Strings{"GET USER alice FULLNAME", "GET USER alice DISPLAYNAME"}));
+    ASSERT_EQ(host.posts, Posts{kQueryUsersPost});
 
-    ASSERT_EQ(host.sent.size(), 21u);
-    EXPECT_EQ(host.sent[7], "GET USER bob FULLNAME");
-    EXPECT_EQ(host.sent[20], "GET USER carol ONLINESTATUS");
+    host.sent.clear();
+    session.OnInternalCommand(msg::EV_SKYPE_QUERY_USERS);  // handed back by the window
+    host.RunContinuations();
+    ASSERT_EQ(host.sent.size(), 14u);
+    EXPECT_EQ(host.sent.front(), "GET USER bob FULLNAME");
+    EXPECT_EQ(host.sent.back(), "GET USER dave ONLINESTATUS");
     ASSERT_EQ(session.ContactCount(), 2u);
     EXPECT_EQ(session.ContactAt(0)->handle, "bob");
     EXPECT_EQ(session.ContactAt(0)->fullName, "Bob van Dijk");

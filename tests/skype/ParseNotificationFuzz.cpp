@@ -2,6 +2,8 @@
 // client's texts, one a line; depending on the mode, the session's sends are answered from
 // within the send by the following texts, or some sends fail and detach. Besides memory and
 // undefined-behaviour faults it checks the invariants the window relies on.
+#include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -77,6 +79,15 @@ public:
               "unexpected event for the window");
     }
 
+    // At most one request for the next slice of queries is in flight.
+    void PostBehindInput(unsigned recipient, int code) override {
+        Check(recipient == msg::RECIPIENT_SKYPE && code == msg::EV_SKYPE_QUERY_MORE,
+              "unexpected request behind input");
+        Check(std::count(requests.begin(), requests.end(), code) == 0,
+              "two requests for more queries in flight");
+        requests.push_back(code);
+    }
+
     void ShowMessage(const std::string&) override {
         Check(false, "message box for a known request");
     }
@@ -138,7 +149,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     texts.push_back(std::move(current));
 
     FuzzHost host(mode, texts);
-    SkypeSession session(host);
+    // One query per slice: every run of them goes through the requests for more.
+    SkypeSession session(host, std::chrono::milliseconds(0));
     host.Connect(session);
     const int userRequests[] = {msg::EV_SKYPE_SYNC, msg::EV_SKYPE_HANGUP, msg::EV_SKYPE_ANSWER,
                                 msg::EV_SKYPE_SEARCH};

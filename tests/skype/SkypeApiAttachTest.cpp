@@ -1,6 +1,6 @@
 // Finding the client and being attached, against the simulator: the discover broadcasts while
 // nobody answers, the attach statuses that keep the link down until the client agrees, and the
-// first poll pass after it does.
+// first poll pass after it does. The poll passes come faster than the product's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,29 +31,33 @@ bool AllStateEvents(const Events& events) {
 
 using SkypeDiscovery = SkypeLinkTest;
 
-TEST_F(SkypeDiscovery, WithNoClientBroadcastsTwiceAtStartThenEveryFiveSecondsAndSendsNothing) {
-    Start({}, /*hearAttach=*/false);
-    ASSERT_TRUE(rig->Control().WaitForDiscovers(4, 30000));
+// The host's own call and the poll thread's first pass broadcast at once; every later pass
+// broadcasts again while nobody answers.
+TEST_F(SkypeDiscovery, WithNoClientBroadcastsAtOnceAndOnEveryPassAndSendsNothing) {
+    struct Case {
+        const char* polling;
+        SkypeLinkTiming timing;
+        size_t discovers;
+    } cases[] = {
+        {"no pass after the first", NoPolling(), 2},
+        {"a pass every 100 ms", FastPolling(), 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.polling);
+        RigOptions options;
+        options.hearAttach = false;
+        options.timing = c.timing;
+        Start({}, options);
+        ASSERT_TRUE(rig->Control().WaitForDiscovers(c.discovers, kLinkWaitMs));
 
-    const std::vector<RecordEntry> discovers = EntriesOf(rig->Control(), RecordKind::Discover);
-    ASSERT_GE(discovers.size(), 4u);
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(discovers[i].window, reinterpret_cast<uintptr_t>(rig->HostWindow()));
+        for (const RecordEntry& discover : EntriesOf(rig->Control(), RecordKind::Discover)) {
+            EXPECT_EQ(discover.window, reinterpret_cast<uintptr_t>(rig->HostWindow()));
+        }
+        EXPECT_TRUE(EntriesOf(rig->Control(), RecordKind::In).empty());
+        EXPECT_EQ(rig->Api().GetState(), CallState::INIT);
+        EXPECT_FALSE(rig->Api().IsAttached());
+        EXPECT_EQ(SettledEvents(), Events{});
     }
-    // The poll thread's first pass and the host's call go out together; then one pass every
-    // five seconds. The bounds leave room for a loaded machine, not for an extra or a lost pass.
-    const auto at = [&](size_t i) { return static_cast<int64_t>(discovers[i].ms); };
-    EXPECT_LT(at(1) - at(0), 2500);
-    for (size_t i : {2, 3}) {
-        const int64_t gap = at(i) - at(i == 2 ? 0 : i - 1);
-        EXPECT_GE(gap, 4000) << "broadcast " << i;
-        EXPECT_LE(gap, 9000) << "broadcast " << i;
-    }
-
-    EXPECT_TRUE(EntriesOf(rig->Control(), RecordKind::In).empty());
-    EXPECT_EQ(rig->Api().GetState(), CallState::INIT);
-    EXPECT_FALSE(rig->Api().IsAttached());
-    EXPECT_EQ(SettledEvents(), Events{});
 }
 
 TEST_F(SkypeDiscovery, AClientThatMakesUsWaitAttachesLaterAndTheFirstPassAsksForTheStatus) {
@@ -78,14 +82,20 @@ TEST_F(SkypeDiscovery, AClientThatMakesUsWaitAttachesLaterAndTheFirstPassAsksFor
         EXPECT_TRUE(AllStateEvents(SettledEvents())) << Describe(rig->Host().events);
         EXPECT_TRUE(EntriesOf(rig->Control(), RecordKind::In).empty());
 
+        ClearEvents();
         rig->Control().Command(c.relent);
         ASSERT_TRUE(rig->Wait([&] { return rig->Api().IsAttached(); }));
         EXPECT_EQ(rig->Api().GetState(), CallState::INIT);
-        EXPECT_EQ(rig->Host().events.back(), Ev(msg::EV_SKYPE_STATE));
+        // The attach tells the window; so may a first pass already, the account connecting.
+        const Events afterAttach = SettledEvents();
+        EXPECT_FALSE(afterAttach.empty());
+        EXPECT_TRUE(AllStateEvents(afterAttach)) << Describe(afterAttach);
 
         // The first pass after the attach; the account is still connecting.
         ASSERT_TRUE(rig->Control().WaitForReceived("PING", 1, kLinkWaitMs));
-        EXPECT_EQ(rig->TakenTexts(false),
+        Texts taken = rig->TakenTexts(false);
+        taken.resize(std::min<size_t>(taken.size(), 4));  // later passes may follow
+        EXPECT_EQ(taken,
                   (Texts{"GET CONNSTATUS", "GET CURRENTUSERHANDLE", "GET USERSTATUS", "PING"}));
         EXPECT_EQ(rig->Api().GetState(), CallState::INIT);
         EXPECT_TRUE(AllStateEvents(SettledEvents())) << Describe(rig->Host().events);

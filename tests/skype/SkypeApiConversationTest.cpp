@@ -4,8 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
+#include <optional>
 
 #include "core/Messages.h"
+#include "framework/CopyData.h"
+#include "framework/Handles.h"
+#include "framework/Window.h"
 #include "tests/skype/SkypeLinkTest.h"
 
 namespace test {
@@ -152,6 +158,56 @@ TEST_P(SkypeConversation, ThePartnerWaitLetsTheClientsTextsInAndLeavesPostsQueue
     EXPECT_EQ(rig->Api().GetState(), CallState::RINGING);
     EXPECT_EQ(rig->Host().events, Events{});
     EXPECT_EQ(SettledEvents(), (Events{Ev(msg::EV_SKYPE_STATE), Ev(msg::EV_SKYPE_PARTNER)}));
+}
+
+// A window of the test that notes, at each paint, whether every friend's details were in.
+class PaintProbe : public fw::Window {
+public:
+    explicit PaintProbe(std::function<bool()> detailsIn) : detailsIn_(std::move(detailsIn)) {
+        Create({L"VoxteloTestPaintProbe", "paint probe", WS_POPUP, WS_EX_NOACTIVATE, {0, 0, 8, 8}});
+        ShowWindow(Handle(), SW_SHOWNA);
+    }
+    std::vector<bool> paints;  // per paint: were all details in?
+
+protected:
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM, LPARAM) override {
+        if (message != WM_PAINT) {
+            return std::nullopt;
+        }
+        fw::PaintScope paint(Handle());
+        paints.push_back(detailsIn_());
+        return 0;
+    }
+
+private:
+    std::function<bool()> detailsIn_;
+};
+
+// The friends' details go out a query per slice here; a repaint asked for during the first
+// slice is painted before the last detail is in.
+TEST_P(SkypeConversation, TheFriendsDetailsLetAWaitingRepaintIn) {
+    RigOptions options;
+    options.timing.querySlice = std::chrono::milliseconds(0);
+    Start({std::string("reply ") + GetParam(), "offline", "friends generate 20"}, options);
+    PaintProbe probe([&] { return rig->AllDetailsIn(); });
+    ASSERT_TRUE(rig->Wait([&] { return !probe.paints.empty(); }));  // its first showing
+    probe.paints.clear();
+
+    const auto route = rig->Host().copyData;
+    bool asked = false;
+    rig->Host().copyData = [&](HWND sender, const COPYDATASTRUCT* data) {
+        if (!asked && fw::CopyDataText(data).rfind("USER ", 0) == 0) {
+            asked = true;
+            InvalidateRect(probe.Handle(), nullptr, FALSE);
+        }
+        return route(sender, data);
+    };
+    rig->Control().Command("online");
+    ASSERT_TRUE(rig->WaitSteadyOnline(20));
+    rig->Host().copyData = route;
+    ASSERT_TRUE(asked);
+    ASSERT_FALSE(probe.paints.empty());
+    EXPECT_FALSE(probe.paints.front());
 }
 
 INSTANTIATE_TEST_SUITE_P(ReplyMode, SkypeConversation, ::testing::Values("nested", "deferred"),

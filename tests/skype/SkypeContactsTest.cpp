@@ -1,6 +1,7 @@
 // The friends list and the contact properties as the client's texts build them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -55,27 +56,68 @@ TEST_F(ContactsTest, NewFriendsListStartsFromFreshContacts) {
     EXPECT_EQ(session.ContactAt(-1), nullptr);
 }
 
+std::vector<std::string> DetailQueries(const std::vector<const char*>& handles) {
+    std::vector<std::string> queries;
+    for (const char* handle : handles) {
+        for (const char* property : {"FULLNAME", "DISPLAYNAME", "HANDLE", "BUDDYSTATUS",
+                                     "ISAUTHORIZED", "ISBLOCKED", "ONLINESTATUS"}) {
+            queries.push_back(std::string("GET USER ") + handle + " " + property);
+        }
+    }
+    return queries;
+}
+
 TEST_F(ContactsTest, QueryUsersAsksSevenPropertiesPerContactInListOrder) {
     host.Deliver("USERS alice, bob, carol");
     ASSERT_EQ(host.posts, std::vector<Post>{kQueryUsersPost});
     EXPECT_EQ(session.OnInternalCommand(msg::EV_SKYPE_QUERY_USERS), 1);
+    host.RunContinuations();
+    EXPECT_EQ(host.sent, DetailQueries({"alice", "bob", "carol"}));
+}
 
-    std::vector<std::string> expected;
-    for (const char* handle : {"alice", "bob", "carol"}) {
-        for (const char* property : {"FULLNAME", "DISPLAYNAME", "HANDLE", "BUDDYSTATUS",
-                                     "ISAUTHORIZED", "ISBLOCKED", "ONLINESTATUS"}) {
-            expected.push_back(std::string("GET USER ") + handle + " " + property);
-        }
+// A slice ends once its time is up; what is left waits behind the input for one request in
+// flight, which a fresh run takes over rather than doubling.
+TEST_F(ContactsTest, DetailQueriesGoOutASliceAtATime) {
+    const Post more{msg::RECIPIENT_SKYPE, msg::EV_SKYPE_QUERY_MORE};
+    struct Case {
+        std::chrono::milliseconds slice;
+        size_t firstSlice;  // queries sent before the first request for more
+        int requests;       // requests for more until the list is done
+    } cases[] = {
+        {std::chrono::milliseconds(0), 1, 20},
+        {std::chrono::hours(1), 21, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.slice.count());
+        FakeSkypeHost sliced;
+        SkypeSession slicedSession(sliced, c.slice);
+        sliced.Connect(slicedSession);
+        sliced.Deliver("USERS alice, bob, carol");
+
+        slicedSession.OnInternalCommand(msg::EV_SKYPE_QUERY_USERS);
+        EXPECT_EQ(sliced.sent.size(), c.firstSlice);
+        EXPECT_EQ(sliced.continuations, std::vector<Post>(c.requests > 0 ? 1 : 0, more));
+        slicedSession.OnInternalCommand(msg::EV_SKYPE_QUERY_USERS);  // starts again from alice
+        EXPECT_EQ(sliced.continuations.size(), c.requests > 0 ? 1u : 0u);
+        sliced.sent.clear();
+
+        sliced.RunContinuations();
+        std::vector<std::string> expected = DetailQueries({"alice", "bob", "carol"});
+        expected.erase(expected.begin(), expected.begin() + c.firstSlice);
+        EXPECT_EQ(sliced.sent, expected);
+        EXPECT_EQ(sliced.continuationsRun, c.requests);
+        EXPECT_EQ(sliced.posts, std::vector<Post>{kQueryUsersPost});  // the list's, nothing more
     }
-    EXPECT_EQ(host.sent, expected);
 }
 
 TEST_F(ContactsTest, QueriesStopAtTheFirstFailedSend) {
     ListFriends("USERS alice, bob, carol");
     host.sendsThatSucceed = 3;
     session.OnInternalCommand(msg::EV_SKYPE_QUERY_USERS);
+    host.RunContinuations();
     EXPECT_EQ(host.sent.size(), 4u);
     EXPECT_EQ(host.posts, std::vector<Post>{kStatePost});  // one detach, not one per query
+    EXPECT_EQ(host.continuationsRun, 3);
 }
 
 // Each single-word property lands in its own field and nowhere else; the rest of the text

@@ -18,6 +18,21 @@ namespace test {
 // Generous: the machine may be busy; a met condition ends a wait at once.
 constexpr unsigned kLinkWaitMs = 15000;
 
+// The link's periods in the tests: a poll pass every 100 ms instead of every 5 s, the product's
+// bounds.
+SkypeLinkTiming FastPolling();
+// The poll thread's first pass, at start, and no other: nothing the test does not ask for.
+SkypeLinkTiming NoPolling();
+
+struct RigOptions {
+    // Without it no simulator runs: the test plays the client itself.
+    bool simulator = true;
+    // Without it the host drops the client's attach answers, so for SkypeApi no client is there
+    // while the simulator still counts every broadcast.
+    bool hearAttach = true;
+    SkypeLinkTiming timing = FastPolling();
+};
+
 // One poll pass sends these while attached; tests that check the commands of one scenario
 // leave them out, since a pass may fall anywhere in it.
 bool IsPollCommand(const std::string& text);
@@ -25,10 +40,8 @@ bool IsPollCommand(const std::string& text);
 class SkypeLinkRig {
 public:
     // Starts a simulator with `simCommands`, then the host window and SkypeApi, and calls
-    // Discover as the main window does. Without `hearAttach` the host drops the client's
-    // attach answers, so for SkypeApi no client is there while the simulator still counts
-    // every broadcast.
-    explicit SkypeLinkRig(std::vector<std::string> simCommands, bool hearAttach = true);
+    // Discover as the main window does.
+    explicit SkypeLinkRig(std::vector<std::string> simCommands, const RigOptions& options = {});
     // SkypeApi goes first, while the window and the simulator are still there.
     ~SkypeLinkRig();
     SkypeLinkRig(const SkypeLinkRig&) = delete;
@@ -50,7 +63,12 @@ public:
     // status texts known, so no later pass resets the state), and `friends` contacts listed
     // with every queried property in.
     bool WaitSteadyOnline(size_t friends, unsigned ms = 2 * kLinkWaitMs);
+    // The same without a poll pass: once attached, the client reports all three status texts
+    // unasked.
+    bool GoOnlineUnasked(size_t friends, unsigned ms = 2 * kLinkWaitMs);
     bool AllDetailsIn() const;
+    // Waits until every text the client has sent so far has reached the host.
+    bool WaitForClientTexts(unsigned ms = kLinkWaitMs);
 
     // UM_INTERNAL (2, code) posted to the host, as call control posts it.
     void PostToSkype(int code);
@@ -61,10 +79,13 @@ public:
 
 private:
     static skypesim::SimOptions Options(std::vector<std::string> commands);
+    bool StartUpAnswered();
+    bool OnlineWithDetails(size_t friends) const;
 
     std::unique_ptr<skypesim::SimProcess> sim_;
     BackendHost host_;
     std::unique_ptr<SkypeApi> api_;
+    int markers_ = 0;
 };
 
 }  // namespace test

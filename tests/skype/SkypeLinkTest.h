@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/Messages.h"
 #include "tests/skype/SkypeLinkRig.h"
 #include "tests/support/BackendHost.h"
 #include "tests/support/GuiTest.h"
@@ -16,9 +18,9 @@ namespace test {
 
 class SkypeLinkTest : public ::testing::Test {
 protected:
-    void Start(std::vector<std::string> simCommands, bool hearAttach = true) {
+    void Start(std::vector<std::string> simCommands, const RigOptions& options = {}) {
         rig.reset();  // one simulator and one link at a time
-        rig = std::make_unique<SkypeLinkRig>(std::move(simCommands), hearAttach);
+        rig = std::make_unique<SkypeLinkRig>(std::move(simCommands), options);
     }
 
     void TearDown() override {
@@ -28,7 +30,7 @@ protected:
 
     // Forgets the events so far, so a step's events can be compared whole.
     void ClearEvents() {
-        PumpPending();
+        SettledEvents();
         rig->Host().events.clear();
     }
     bool WaitForEvents(size_t count) {
@@ -37,11 +39,22 @@ protected:
     bool WaitForState(CallState state) {
         return rig->Wait([&] { return rig->Api().GetState() == state; });
     }
-    // After a wait for something, lets anything else that is already queued in.
+    // After a wait for something, lets in whatever is queued already: a marker of the test's
+    // own is posted behind it and waited for, wherever among the events it lands; then the
+    // queue is drained and the marker dropped.
     std::vector<WindowEvent> SettledEvents() {
+        std::vector<WindowEvent>& events = rig->Host().events;
+        PostMessageA(rig->HostWindow(), msg::UM_INTERNAL, msg::RECIPIENT_WINDOW, kSettleMarker);
+        EXPECT_TRUE(rig->Wait([&] {
+            return std::find(events.begin(), events.end(), Ev(kSettleMarker)) != events.end();
+        }));
         PumpPending();
-        return rig->Host().events;
+        events.erase(std::remove(events.begin(), events.end(), Ev(kSettleMarker)), events.end());
+        return events;
     }
+
+    // An event code that nothing of the program posts.
+    static constexpr int kSettleMarker = 0x7E57;
 
     MessageBoxWatcher boxes;
     std::unique_ptr<SkypeLinkRig> rig;

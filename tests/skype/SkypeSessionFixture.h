@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "core/Messages.h"
@@ -49,7 +50,8 @@ protected:
     }
 
     FakeSkypeHost host;
-    SkypeSession session{host};
+    // One detail query per slice, so every run of them goes through the continuations.
+    SkypeSession session{host, std::chrono::milliseconds(0)};
 };
 
 }  // namespace skype::testing

@@ -103,12 +103,12 @@ private:
     DWORD threadId_ = 0;
 };
 
-// Starts xdotool (a Linux program, which Wine starts as it is) on the test's X display with
-// the arguments. Wine hands back no handle to wait on for a Linux process: the input's effect
-// is what a test waits for.
-bool StartXdotool(const std::string& arguments);
-
 // The folder of the running test program, with a trailing backslash.
 std::string TestProgramFolder();
+
+// Starts xdotool (a Linux program: Wine starts it as it is) with `arguments` on the test's X
+// display: real pointer and key input. Wine hands back no handle to wait on for a Linux
+// process, so a test waits for the input's effect.
+bool StartXdotool(const std::string& arguments);
 
 }  // namespace test

@@ -51,8 +51,10 @@ struct Rig {
         });
     }
     ::testing::AssertionResult Attach() {
+        const size_t before = client.attaches.size();
         client.Discover();
-        if (!Wait([&] { return !client.attaches.empty(); })) {
+        // The answer to this discover, not one that came before it.
+        if (!Wait([&] { return client.attaches.size() > before; })) {
             return ::testing::AssertionFailure() << "no attach message";
         }
         if (client.attaches.back().status != 0) {
@@ -98,44 +100,48 @@ TEST(SkypeSimAttach, AnswersDiscoverWithEachStatusSequence) {
     const AttachCase cases[] = {
         {"success", {{"discover", {0}}}},
         {"refused", {{"discover", {2}}, {"discover", {2, 2}}}},
-        {"pending 300", {{"discover", {1, 0}}, {"discover", {1, 0, 0}}}},
+        {"pending 50", {{"discover", {1, 0}}, {"discover", {1, 0, 0}}}},
         {"pending", {{"discover", {1}}, {"discover", {1, 1}}, {"authorize", {1, 1, 0}}}},
-        {"unavailable 300", {{"discover", {3, 0x8001}}, {"discover", {3, 0x8001, 0}}}},
+        {"unavailable 50", {{"discover", {3, 0x8001}}, {"discover", {3, 0x8001, 0}}}},
         {"unavailable",
          {{"discover", {3}}, {"available", {3, 0x8001}}, {"discover", {3, 0x8001, 0}}}},
     };
+    // One simulator: a new setting starts its sequence afresh, and each case has a program of
+    // its own.
+    SimProcess sim;
+    HWND api = sim.Control().ApiWindow();
     for (const AttachCase& c : cases) {
         SCOPED_TRACE(c.setting);
-        Rig rig({std::string("attach ") + c.setting});
-        HWND api = rig.sim.Control().ApiWindow();
+        sim.Control().Command(std::string("attach ") + c.setting);
+        TestClient client;
         for (const AttachStep& step : c.steps) {
             SCOPED_TRACE(step.action);
             if (std::string(step.action) == "discover") {
-                rig.client.Discover();
+                client.Discover();
             } else {
-                rig.sim.Control().Command(step.action);
+                sim.Control().Command(step.action);
             }
-            ASSERT_TRUE(
-                rig.Wait([&] { return rig.client.attaches.size() >= step.statusesAfter.size(); }));
+            ASSERT_TRUE(sim.Control().WaitUntil(
+                [&] { return client.attaches.size() >= step.statusesAfter.size(); }, kWaitMs));
             std::vector<LPARAM> statuses;
-            for (const AttachSeen& seen : rig.client.attaches) {
+            for (const AttachSeen& seen : client.attaches) {
                 statuses.push_back(seen.status);
                 EXPECT_EQ(seen.skype, api);
             }
             EXPECT_EQ(statuses, step.statusesAfter);
         }
         std::vector<LPARAM> recorded;
-        for (const RecordEntry& e : rig.sim.Control().Record()) {
-            if (e.kind == RecordKind::Attach) {
+        for (const RecordEntry& e : sim.Control().Record()) {
+            if (e.kind == RecordKind::Attach &&
+                e.window == reinterpret_cast<uintptr_t>(client.Hwnd())) {
                 recorded.push_back(e.status);
-                EXPECT_EQ(e.window, reinterpret_cast<uintptr_t>(rig.client.Hwnd()));
                 EXPECT_TRUE(e.ok);
             }
         }
         EXPECT_EQ(recorded, c.steps.back().statusesAfter);
         // Only a program whose last status was success may send commands.
         LRESULT expected = c.steps.back().statusesAfter.back() == 0 ? 1 : 0;
-        EXPECT_EQ(rig.client.Send("PING", kWaitMs, api), expected);
+        EXPECT_EQ(client.Send("PING", kWaitMs, api), expected);
     }
 }
 
@@ -323,29 +329,30 @@ TEST(SkypeSimCalls, OutgoingCallRunsThroughItsStatuses) {
 TEST(SkypeSimCalls, FarEndPlanDecidesHowAnOutgoingCallGoesOn) {
     struct Case {
         const char* plan;
-        const char* last;
+        const char* last;  // the status the far end gives the call
     };
     const Case cases[] = {
-        {"outgoing answer", "CALL 1001 STATUS INPROGRESS"},
-        {"outgoing answer 200", "CALL 1001 STATUS INPROGRESS"},
-        {"outgoing end BUSY 200", "CALL 1001 STATUS BUSY"},
-        {"outgoing end REFUSED", "CALL 1001 STATUS REFUSED"},
-        {"outgoing end MISSED 100", "CALL 1001 STATUS MISSED"},
+        {"outgoing answer", "INPROGRESS"},    {"outgoing answer 50", "INPROGRESS"},
+        {"outgoing end BUSY 50", "BUSY"},     {"outgoing end REFUSED", "REFUSED"},
+        {"outgoing end MISSED 50", "MISSED"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.plan);
-        Rig rig({c.plan});
-        ASSERT_TRUE(rig.Attach());
-        Texts got = rig.Ask("CALL bob", 4);
-        ASSERT_EQ(got.size(), 4u);
-        EXPECT_EQ(got[2], "CALL 1001 STATUS RINGING");
-        EXPECT_EQ(got[3], c.last);
-    }
-    // Without a plan the call rings until the far end is told what to do.
     Rig rig;
     ASSERT_TRUE(rig.Attach());
-    rig.Ask("CALL bob", 3);
-    EXPECT_EQ(rig.Trigger("refuse", 1), Texts{"CALL 1001 STATUS REFUSED"});
+    uint64_t id = 1001;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.plan);
+        rig.sim.Control().Command(c.plan);
+        const std::string call = "CALL " + std::to_string(id++);
+        Texts got = rig.Ask("CALL bob", 4);
+        ASSERT_EQ(got.size(), 4u);
+        EXPECT_EQ(got[2], call + " STATUS RINGING");
+        EXPECT_EQ(got[3], call + " STATUS " + c.last);
+    }
+    // Without a plan the call rings until the far end is told what to do.
+    rig.sim.Control().Command("outgoing ring");
+    const std::string call = "CALL " + std::to_string(id);
+    EXPECT_EQ(rig.Ask("CALL bob", 3).back(), call + " STATUS RINGING");
+    EXPECT_EQ(rig.Trigger("refuse", 1), Texts{call + " STATUS REFUSED"});
     EXPECT_THROW(rig.sim.Control().Command("answer"), skypesim::SimError);
 }
 
@@ -424,15 +431,15 @@ TEST(SkypeSimProcess, HangStopsPumpingUntilItEnds) {
     Rig rig;
     ASSERT_TRUE(rig.Attach());
     HWND api = rig.client.attaches.back().skype;
-    rig.sim.Control().Command("hang 2500");
+    rig.sim.Control().Command("hang 1200");
     bool sent = true;
     // The simulator's thread sleeps: the send gives up instead of being answered.
-    EXPECT_EQ(rig.client.Send("PING", 500, api, &sent), 0);
+    EXPECT_EQ(rig.client.Send("PING", 300, api, &sent), 0);
     EXPECT_FALSE(sent);
     EXPECT_TRUE(rig.Wait([&] { return rig.client.Send("GET USERSTATUS", 500) == 1; }, 10000));
     bool hangRecorded = false;
     for (const RecordEntry& e : rig.sim.Control().Record()) {
-        hangRecorded |= e.kind == RecordKind::Hang && e.size == 2500;
+        hangRecorded |= e.kind == RecordKind::Hang && e.size == 1200;
     }
     EXPECT_TRUE(hangRecorded);
 }

@@ -1,0 +1,195 @@
+// The two contact lists: rebuilding them from the back-ends' records, and the ease-out scroll
+// that keeps the selected item in view.
+#include "ui/PhoneSkin.h"
+
+#include <cstdlib>
+
+#include "modem/ContactEntry.h"
+#include "skype/SkypeContact.h"
+#include "ui/WidgetIds.h"
+
+namespace ui {
+
+namespace {
+
+// The selected item keeps this margin from the viewport's edges.
+constexpr int kScrollMargin = 10;
+// The phone-book list only starts scrolling down once an item is this much further out
+// (the height of a list item's icon).
+constexpr int kBookBottomSlack = 25;
+
+// Every tick covers half the remaining distance, the last pixels one at a time.
+int HalfStep(int distance) {
+    return distance == 1 ? 1 : distance / 2;
+}
+
+// A contact whose online status has not arrived yet still holds the record's placeholder; it
+// is listed once its status comes, which rebuilds the list again.
+bool StatusArrived(const skype::SkypeContact& contact) {
+    static const std::string placeholder = skype::SkypeContact(0, {}).onlineStatus;
+    return contact.onlineStatus != placeholder;
+}
+
+// listBusy for the length of a rebuild, also when it ends early.
+class BusyScope {
+public:
+    explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+    ~BusyScope() { busy_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& busy_;
+};
+
+}  // namespace
+
+// Links the item under the previous one (or places it as the head) and adds it hidden; the
+// paint pass shows the active carrier's list.
+ContactItem* PhoneSkin::AppendListItem(std::unique_ptr<ContactItem> item, int id) {
+    if (ContactItem* previous = item->Previous()) {
+        previous->SetNext(item.get());
+    } else {
+        item->MoveTo(kListLeft, kListTop);
+    }
+    item->SetLayer(id);
+    item->SetId(id);
+    item->SetHidden(true);
+    return board_->Add(std::move(item));
+}
+
+void PhoneSkin::RebuildSkypeList() {
+    if (!board_ || listBusy_) {
+        host_.RequestRepaint();
+        return;
+    }
+    {
+        BusyScope busy(listBusy_);
+        RemoveById(WID_SKYPE_CONTACT);
+        selectedSkypeItem_ = nullptr;
+        skypeListHead_ = nullptr;
+        ContactItem* previous = nullptr;
+        const size_t count = host_.SkypeContactCount();
+        for (size_t i = 0; i < count; ++i) {
+            const skype::SkypeContact* contact = host_.SkypeContactAt(static_cast<int32_t>(i));
+            if (!contact || contact->onlineStatus == "OFFLINE" || !StatusArrived(*contact)) {
+                continue;
+            }
+            previous = AppendListItem(
+                std::make_unique<ContactItem>(text_, &pictures_[kBoy], *contact, previous),
+                WID_SKYPE_CONTACT);
+            if (!skypeListHead_) {
+                skypeListHead_ = previous;
+            }
+        }
+    }
+    if (skypeListHead_) {
+        SetWidgetState(skypeListHead_, true);
+    }
+    host_.RequestRepaint();
+}
+
+void PhoneSkin::RebuildBookList() {
+    if (!board_ || listBusy_) {
+        host_.RequestRepaint();
+        return;
+    }
+    {
+        BusyScope busy(listBusy_);
+        RemoveById(WID_BOOK_CONTACT);
+        selectedBookItem_ = nullptr;
+        bookListHead_ = nullptr;
+        const int count = host_.BookEntryCount();
+        if (host_.ModemState() != CallState::INIT && count > 0) {
+            ContactItem* previous = nullptr;
+            for (int i = 0; i < count; ++i) {
+                const ContactEntry* entry = host_.BookEntryAt(i);
+                if (!entry) {
+                    continue;
+                }
+                previous = AppendListItem(
+                    std::make_unique<ContactItem>(text_, &pictures_[kBoy], *entry, previous),
+                    WID_BOOK_CONTACT);
+                if (!bookListHead_) {
+                    bookListHead_ = previous;
+                    SetWidgetState(bookListHead_, true);
+                }
+            }
+        }
+    }
+    host_.RequestRepaint();
+}
+
+bool PhoneSkin::NeedsScroll(ContactItem* selected, ContactItem* head, int bottomMargin) const {
+    if (!selected) {
+        return false;
+    }
+    const Rect& bounds = selected->Bounds();
+    const int top = listViewport_.top + kScrollMargin;
+    if (selected == head) {
+        return bounds.top != top;
+    }
+    return bounds.top < top || bounds.bottom > listViewport_.bottom - bottomMargin;
+}
+
+void PhoneSkin::CheckListScroll() {
+    if (!board_) {
+        return;
+    }
+    if (NeedsScroll(selectedSkypeItem_, skypeListHead_, kScrollMargin) ||
+        NeedsScroll(selectedBookItem_, bookListHead_, kScrollMargin - kBookBottomSlack)) {
+        host_.StartListScrollTimer();
+    }
+}
+
+int PhoneSkin::ScrollMove(ContactItem* selected, ContactItem* head) const {
+    const int top = listViewport_.top + kScrollMargin;
+    const Rect& bounds = selected->Bounds();
+    if (selected == head) {
+        const int distance = top - head->Bounds().top;
+        if (distance == 0) {
+            return 0;
+        }
+        const int step = HalfStep(std::abs(distance));
+        return distance > 0 ? step : -step;
+    }
+    if (bounds.top < top) {
+        return HalfStep(top - bounds.top);
+    }
+    const int bottom = listViewport_.bottom - kScrollMargin;
+    if (bounds.bottom > bottom) {
+        return -HalfStep(bounds.bottom - bottom);
+    }
+    return 0;
+}
+
+void PhoneSkin::ScrollListStep() {
+    if (!board_) {
+        host_.StopListScrollTimer();
+        return;
+    }
+    const std::pair<ContactItem*, ContactItem*> lists[] = {{selectedSkypeItem_, skypeListHead_},
+                                                           {selectedBookItem_, bookListHead_}};
+    // The last tick's move has not been painted yet (the window is hidden, so nothing
+    // paints): rest until a paint finds the list out of place and starts the timer again.
+    for (const auto& [selected, head] : lists) {
+        if (head && head->OffsetY() != 0) {
+            host_.StopListScrollTimer();
+            return;
+        }
+    }
+    bool moving = false;
+    for (const auto& [selected, head] : lists) {
+        if (!selected || !head) {
+            continue;
+        }
+        const int move = ScrollMove(selected, head);
+        moving = moving || move != 0;
+        head->SetOffset(0, move);
+    }
+    if (!moving) {
+        host_.StopListScrollTimer();
+    }
+}
+
+}  // namespace ui
