@@ -23,5 +23,12 @@ cp "$build/bin/ledsim.sys" "$fresh/drive_c/windows/system32/drivers/ledsim.sys"
 mkdir -p "$shots"
 export VOXTELO_SETUP="Z:${setup//\//\\}"
 export VOXTELO_DAY_SHOTS=$(cd "$shots" && pwd)
-env -u DISPLAY "$repo/tools/wine.sh" session --prefix "$fresh" \
+# A calm desktop rather than Xvfb's black, so that the screenshots show where the windows'
+# shapes end. (With no compositing manager, X shows their see-through parts over black.)
+backdrop="$fresh-backdrop.png"
+trap 'rm -rf "$fresh" "$fresh.lock" "$fresh-config" "$backdrop"' EXIT
+convert -size 1280x1024 gradient:'#6d8ca5'-'#c3d1dc' "$backdrop"
+# ImageMagick's display sets it and ends, with status 1 even then.
+env -u DISPLAY "$repo/tools/wine.sh" session --prefix "$fresh" bash -c \
+    'display -window root "$1" || true; shift; exec "$@"' _ "$backdrop" \
     "$repo/tools/wine.sh" run --prefix "$fresh" "$program" "$@"
