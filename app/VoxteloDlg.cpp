@@ -7,6 +7,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/CommandLine.h"
+#include "app/TrayIcon.h"
 #include "core/ExecutableDirectory.h"
 #include "app/LedDevice.h"
 #include "app/MainSkinHost.h"
@@ -49,6 +50,7 @@ bool CVoxteloDlg::OnInitDialog() {
     skype_ = std::make_unique<SkypeApi>(Handle());
     skype_->Discover();
     modem_ = std::make_unique<ModemPhone>(Handle());
+    CreateTray();
     return true;
 }
 
@@ -126,6 +128,9 @@ std::optional<LRESULT> CVoxteloDlg::OnMessage(UINT message, WPARAM wParam, LPARA
     if (handlerDepth_ == 0 && closePending_) {
         closePending_ = false;
         CloseNow();
+    }
+    if (handlerDepth_ == 0 && !closed_) {
+        UpdateTray();
     }
     if (error) {
         std::rethrow_exception(error);  // the framework's boundary reports it

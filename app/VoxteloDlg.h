@@ -17,6 +17,7 @@
 class CBookmarkDlg;
 class CDebugDlg;
 class CTaskbarNotifier;
+class CTrayIcon;
 class MainSkinHost;
 class ModemPhone;
 class SkypeApi;
@@ -244,4 +245,25 @@ private:
     void SelectSkypeSide();
     void SelectModemSide();
     // =========================================================================================
+
+    // ---- The tray icon and numbers handed over (VoxteloDlgTray.cpp) -------------------------
+public:
+    CTrayIcon* TrayIcon() const { return tray_.get(); }
+
+private:
+    // Created last at start-up; after every message the tip follows the call and a number
+    // handed over reaches the display line once the phone is idle.
+    void CreateTray();
+    void UpdateTray();
+    std::string TrayParty() const;
+    void ShowPhone();
+    bool CanShowPhoneBook() const;
+    void ShowAboutFromTray();
+    void ShowHandedNumber(const std::string& number);
+
+    std::string handedNumber_;  // waits for NORMAL
+    // Declared last, so it goes first: the shell's answer to the icon's removal may let this
+    // window's messages in, which must find everything else still there.
+    std::unique_ptr<CTrayIcon> tray_;  // its window is owned by this one and goes with it
+    // -----------------------------------------------------------------------------------------
 };

@@ -23,6 +23,10 @@ constexpr unsigned UM_DEBUG_TEXT = kWmUser + 10;       // sent to the "Debug Win
                                                        // lParam a COPYDATASTRUCT with one text
 constexpr unsigned UM_PHONE_KEY = kWmUser + 153;  // 0x499, any process: show / answer / hang up
 
+// Messages of the tray icon's own hidden window (app/TrayIcon.h), not of the main window.
+constexpr unsigned UM_TRAY_NOTIFY = kWmUser + 20;  // from the shell: lParam the mouse message
+constexpr unsigned UM_TRAY_NUMBER = kWmUser + 21;  // to itself: show the numbers handed over
+
 // Recipients of UM_INTERNAL (its wParam).
 enum Recipient : unsigned {
     RECIPIENT_WINDOW = 1,  // the main window itself

@@ -150,6 +150,22 @@ std::vector<std::string> MessageBoxWatcher::Texts() const {
     return texts;
 }
 
+bool StartXdotool(const std::string& arguments) {
+    // The display is named on the command line: a Linux program started in quick succession
+    // after another sometimes finds no DISPLAY in the environment Wine gives it.
+    char display[64] = {};
+    GetEnvironmentVariableA("DISPLAY", display, sizeof(display));
+    std::string commandLine = "/usr/bin/env DISPLAY=" + std::string(display) +
+                              " /usr/bin/xdotool " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    // For a Linux program Wine hands back no process handle and leaves the thread's unset:
+    // neither is closed, since closing a stray value could close a handle of this process.
+    return CreateProcessA("Z:\\usr\\bin\\env", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                          nullptr, nullptr, &startup, &info) != FALSE;
+}
+
 std::string TestProgramFolder() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -234,20 +250,6 @@ long RunToEnd(const std::string& program, const std::string& arguments, DWORD ti
         return -1;
     }
     return static_cast<long>(code);
-}
-
-bool StartXdotool(const std::string& arguments) {
-    std::string commandLine = "/usr/bin/xdotool " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", commandLine.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &info)) {
-        return false;
-    }
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return true;
 }
 
 long RunOnHost(const std::string& shellCommand, DWORD timeoutMs) {

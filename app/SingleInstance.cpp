@@ -1,0 +1,43 @@
+#include "app/SingleInstance.h"
+
+#include "core/MainWindowLookup.h"
+#include "core/Messages.h"
+
+SingleInstance::SingleInstance(Settings settings) : settings_(std::move(settings)) {}
+
+SingleInstance::~SingleInstance() {
+    if (owned_) {
+        ReleaseMutex(mutex_.Get());
+    }
+}
+
+bool SingleInstance::Claim(const std::function<bool(HWND phone)>& handOver) {
+    mutex_.Reset(CreateMutexA(nullptr, TRUE, settings_.name.c_str()));
+    if (!mutex_) {
+        return true;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+        owned_ = true;
+        return true;
+    }
+    // Another start holds it. Its window may not exist yet (both started together), or it
+    // may be closing: whichever comes first, its window or its end, decides.
+    const ULONGLONG deadline = GetTickCount64() + settings_.waitMs;
+    for (;;) {
+        if (HWND phone = FindMainWindow(); phone && handOver(phone)) {
+            return false;
+        }
+        const DWORD waited = WaitForSingleObject(mutex_.Get(), settings_.stepMs);
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+            owned_ = true;
+            return true;
+        }
+        if (GetTickCount64() >= deadline) {
+            return false;
+        }
+    }
+}
+
+bool PostPhoneKey(HWND phone) {
+    return PostMessageA(phone, msg::UM_PHONE_KEY, 0, 0) != FALSE;
+}

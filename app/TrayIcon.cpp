@@ -1,0 +1,232 @@
+#include "app/TrayIcon.h"
+
+#include <shellapi.h>
+
+#include <memory>
+
+#include "app/PhoneLink.h"
+#include "core/Messages.h"
+#include "framework/WindowServices.h"
+
+namespace {
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = fw::RegisterMessage("TaskbarCreated");
+    return message;
+}
+
+struct MenuDeleter {
+    void operator()(HMENU__* menu) const { DestroyMenu(menu); }
+};
+using MenuHandle = std::unique_ptr<HMENU__, MenuDeleter>;
+
+void Run(const std::function<void()>& action) {
+    if (action) {
+        action();
+    }
+}
+
+}  // namespace
+
+CTrayIcon::CTrayIcon(int iconId, Actions actions)
+    : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId),
+                                          IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), 0))),
+      actions_(std::move(actions)) {}
+
+CTrayIcon::~CTrayIcon() {
+    ending_ = true;
+    RemoveIcon();
+}
+
+bool CTrayIcon::Create(HWND owner, const std::string& tip) {
+    tip_ = tip;
+    CreateParams params{kClassName};
+    params.title = "Voxtelo tray";
+    params.exStyle = WS_EX_TOOLWINDOW;
+    params.parent = owner;
+    if (!fw::Window::Create(params)) {
+        return false;
+    }
+    TaskbarCreatedMessage();
+    AddIcon();
+    return true;
+}
+
+bool CTrayIcon::AddIcon() {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = hwnd_;
+    data.uID = kIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = msg::UM_TRAY_NOTIFY;
+    data.hIcon = icon_.Get();
+    // The shell's tip holds 127 characters; a longer one is cut.
+    MultiByteToWideChar(CP_ACP, 0, tip_.c_str(), -1, data.szTip, ARRAYSIZE(data.szTip) - 1);
+    added_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    return added_;
+}
+
+void CTrayIcon::RemoveIcon() {
+    if (!added_) {
+        return;
+    }
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = hwnd_;
+    data.uID = kIconId;
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    added_ = false;
+}
+
+void CTrayIcon::SetTip(const std::string& tip) {
+    if (tip == tip_) {
+        return;
+    }
+    tip_ = tip;
+    if (!added_ || !hwnd_ || ending_) {
+        return;  // the next add carries it
+    }
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = hwnd_;
+    data.uID = kIconId;
+    data.uFlags = NIF_TIP;
+    MultiByteToWideChar(CP_ACP, 0, tip_.c_str(), -1, data.szTip, ARRAYSIZE(data.szTip) - 1);
+    // A shell that lost the icon says so here; its restart brings it back with this tip.
+    if (!Shell_NotifyIconW(NIM_MODIFY, &data)) {
+        added_ = false;
+    }
+}
+
+std::optional<LRESULT> CTrayIcon::OnMessage(UINT message, WPARAM, LPARAM lParam) {
+    switch (message) {
+        case msg::UM_TRAY_NOTIFY:
+            OnNotify(static_cast<UINT>(LOWORD(lParam)));
+            return 0;
+        case msg::UM_TRAY_NUMBER:
+            ShowNumber();
+            return 0;
+        case WM_COPYDATA:
+            return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case WM_DESTROY:
+            RemoveIcon();
+            return std::nullopt;
+    }
+    if (message == TaskbarCreatedMessage()) {
+        // A new task bar knows no icon of ours.
+        added_ = false;
+        AddIcon();
+        return 0;
+    }
+    return std::nullopt;
+}
+
+void CTrayIcon::OnNotify(UINT mouseMessage) {
+    if (clicks_.IsClick(mouseMessage)) {
+        Run(actions_.click);
+    } else if (mouseMessage == WM_RBUTTONUP) {
+        ShowMenu();
+    }
+}
+
+void CTrayIcon::ShowMenu() {
+    if (menuOpen_) {
+        return;
+    }
+    MenuHandle menu(CreatePopupMenu());
+    if (!menu) {
+        return;
+    }
+    const bool phoneBook = actions_.phoneBookAvailable && actions_.phoneBookAvailable();
+    AppendMenuW(menu.get(), MF_STRING, CMD_SHOW_PHONE, L"Show phone");
+    AppendMenuW(menu.get(), MF_STRING | (phoneBook ? 0 : MF_GRAYED), CMD_PHONE_BOOK,
+                L"Phone book");
+    AppendMenuW(menu.get(), MF_STRING, CMD_ABOUT, L"About");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING, CMD_QUIT, L"Quit");
+
+    POINT at{};
+    GetCursorPos(&at);
+    // Without the foreground the menu would not close when the user clicks elsewhere; the
+    // message after it lets the menu's end settle (the shell's documented pairing).
+    SetForegroundWindow(hwnd_);
+    menuOpen_ = true;
+    const UINT command = static_cast<UINT>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0,
+                       hwnd_, nullptr));
+    menuOpen_ = false;
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+
+    switch (command) {
+        case CMD_SHOW_PHONE:
+            Run(actions_.showPhone);
+            break;
+        case CMD_PHONE_BOOK:
+            // The carrier may have changed while the menu was open.
+            if (actions_.phoneBookAvailable && actions_.phoneBookAvailable()) {
+                Run(actions_.showPhoneBook);
+            }
+            break;
+        case CMD_ABOUT:
+            Run(actions_.about);
+            break;
+        case CMD_QUIT:
+            Run(actions_.quit);
+            break;
+    }
+}
+
+// Sent from another process, the number waits for this window's own queue, so the phone
+// never takes it in the middle of one of its own calls.
+LRESULT CTrayIcon::OnCopyData(const COPYDATASTRUCT* data) {
+    if (!data || data->dwData != kNumberTag || !data->lpData) {
+        return 0;
+    }
+    std::string number(static_cast<const char*>(data->lpData), data->cbData);
+    if (const size_t end = number.find('\0'); end != std::string::npos) {
+        number.resize(end);
+    }
+    if (!IsDialableNumber(number)) {
+        return 0;
+    }
+    number_ = number;
+    PostMessageW(hwnd_, msg::UM_TRAY_NUMBER, 0, 0);
+    return 1;
+}
+
+void CTrayIcon::ShowNumber() {
+    if (number_.empty()) {
+        return;
+    }
+    const std::string number = std::move(number_);
+    number_.clear();
+    if (actions_.number) {
+        actions_.number(number);
+    }
+}
+
+HWND CTrayIcon::FindOfProcess(HWND window) {
+    DWORD process = 0;
+    if (!window || !GetWindowThreadProcessId(window, &process)) {
+        return nullptr;
+    }
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExW(nullptr, candidate, kClassName, nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(candidate, &owner);
+        if (owner == process) {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
+bool CTrayIcon::HandNumber(HWND tray, const std::string& number) {
+    COPYDATASTRUCT data{kNumberTag, static_cast<DWORD>(number.size() + 1),
+                        const_cast<char*>(number.c_str())};
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(tray, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                               SMTO_ABORTIFHUNG, 5000, &result) &&
+           result == 1;
+}

@@ -1,0 +1,80 @@
+// The phone's icon in the notification area. A hidden window of its own takes the icon's
+// mouse messages, the task bar's restart ("TaskbarCreated") and the numbers that another
+// start of the program hands over; what they mean for the phone is the owner's (Actions).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "app/TrayModel.h"
+#include "framework/Handles.h"
+#include "framework/Window.h"
+
+class CTrayIcon : public fw::Window {
+public:
+    // What the icon asks of the phone; each runs on the GUI thread, from the window's own
+    // queue, never inside another program's call.
+    struct Actions {
+        std::function<void()> click;  // a left click
+        std::function<void()> showPhone;
+        std::function<bool()> phoneBookAvailable;  // greys "Phone book" out when false
+        std::function<void()> showPhoneBook;
+        std::function<void()> about;
+        std::function<void()> quit;
+        std::function<void(const std::string&)> number;  // a number handed over
+    };
+
+    // The menu's commands.
+    enum Command : UINT {
+        CMD_SHOW_PHONE = 1,
+        CMD_PHONE_BOOK = 2,
+        CMD_ABOUT = 3,
+        CMD_QUIT = 4,
+    };
+
+    static constexpr wchar_t kClassName[] = L"VoxteloTray";
+    static constexpr UINT kIconId = 1;
+    // The tag of a WM_COPYDATA that carries a number to show (digits and a leading "+").
+    static constexpr ULONG_PTR kNumberTag = 0x564F5854;
+
+    // `iconId` is an icon resource of the program; the tray shows its small size.
+    CTrayIcon(int iconId, Actions actions);
+    ~CTrayIcon() override;
+
+    // Creates the hidden window, owned by `owner` (it goes with the owner's window), and adds
+    // the icon with the tip. False only when the window cannot be made; an icon the shell
+    // refuses now comes with the task bar's next start.
+    bool Create(HWND owner, const std::string& tip);
+
+    // The tooltip (ANSI text); the shell is told only when it changed.
+    void SetTip(const std::string& tip);
+    const std::string& Tip() const { return tip_; }
+    bool IsAdded() const { return added_; }
+
+    // The tray window of the process that owns `window`, or null.
+    static HWND FindOfProcess(HWND window);
+    // Hands a number to the tray window `tray` of a running phone; false when it was refused.
+    static bool HandNumber(HWND tray, const std::string& number);
+
+protected:
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool AddIcon();
+    void RemoveIcon();
+    void OnNotify(UINT mouseMessage);
+    void ShowMenu();
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
+    void ShowNumber();
+
+    fw::IconHandle icon_;
+    Actions actions_;
+    std::string tip_;
+    bool added_ = false;
+    bool ending_ = false;  // the removal in the destructor may let the owner's messages in
+    TrayClicks clicks_;
+    bool menuOpen_ = false;
+    std::string number_;  // handed over, not yet shown
+};
