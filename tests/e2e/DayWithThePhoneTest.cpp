@@ -38,9 +38,6 @@ constexpr char kChannel[] = "day";
 constexpr POINT kPhone{770, 400};
 // A spot of bare desktop where the pointer rests between steps.
 constexpr POINT kRest{400, 200};
-// The tray's first icon: with no tray manager on the display, Wine shows the icons in its
-// own window in the screen's top-left corner.
-constexpr POINT kTrayIcon{13, 32};
 
 // The phone book the person brings along, and the entry they add during the day.
 constexpr char kAlice[] = "Alice Liddell";
@@ -166,6 +163,36 @@ protected:
     }
 
     static bool Visible() { return IsWindowVisible(main) != FALSE; }
+
+    // The icons in the tray. With no tray manager on the display, Wine shows them in a window
+    // of its own, one child window per icon.
+    static std::vector<HWND> TrayIcons() {
+        HWND tray = FindWindowA(nullptr, "Wine System Tray");
+        std::vector<HWND> icons;
+        for (HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr; icon;
+             icon = GetWindow(icon, GW_HWNDNEXT)) {
+            if (IsWindowVisible(icon)) {
+                icons.push_back(icon);
+            }
+        }
+        return icons;
+    }
+
+    // The phone's icon, the only one on this display.
+    static HWND TrayIcon() {
+        const std::vector<HWND> icons = TrayIcons();
+        return icons.size() == 1 ? icons.front() : nullptr;
+    }
+
+    // A real click of `button` on the tray icon.
+    static void ClickTrayIcon(int button) {
+        HWND icon = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (icon = TrayIcon()) != nullptr; })) << "no tray icon";
+        RECT at{};
+        GetWindowRect(icon, &at);
+        Input("mousemove " + Coordinates({(at.left + at.right) / 2, (at.top + at.bottom) / 2}) +
+              "click " + std::to_string(button));
+    }
 
     static HWND Notice() { return e2e::NoticeOf(phoneId); }
 
@@ -341,10 +368,12 @@ TEST_F(ADay, Step1_SignInStartsThePhoneHiddenAndTheTrayBringsItForward) {
     EXPECT_FALSE(IsWindowVisible(debug));
     EXPECT_TRUE(led->WaitForLed(0, 0, kWaitMs, phoneId).has_value());
     EXPECT_FALSE(led->LedOn());
+    EXPECT_TRUE(WaitFor([] { return TrayIcon() != nullptr; }));
     Screenshot("1-signed-in");
 
-    // The tray icon brings the phone forward; the person drags it off the screen's corner.
-    PostMessageA(main, 0x499, 0, 0);
+    // A click on the tray icon brings the phone forward; the person drags it away from the
+    // screen's corner.
+    ClickTrayIcon(1);
     ASSERT_TRUE(WaitFor(Visible));
     const POINT press{10, 300};  // the frame's left edge: no key there
     Input("mousemove " + Coordinates(press) + "mousedown 1 sleep 0.2 mousemove " +
@@ -545,8 +574,9 @@ TEST_F(ADay, Step6_ASkypeCallDuringAModemCallIsEndedAtOnce) {
     EXPECT_TRUE(
         NoticeShows(IDB_NOTICE_INCOMING, std::string(kBobHome) + "\n" + kBob + "\n", &mismatch))
         << mismatch << " pixels differ";
-    // The tray icon answers a ringing call, as the phone key does.
-    PostMessageA(main, 0x499, 0, 0);
+    // A click on the tray icon answers a ringing call, as the phone key does.
+    ClickTrayIcon(1);
+    Input("mousemove " + Coordinates(kRest));
     ASSERT_TRUE(modem->WaitForAnswer(kWaitMs, mark).has_value());
     ASSERT_TRUE(WaitForLine("VOXTELO_DIALOG : ANSWERING")) << log.Text();
 
@@ -572,11 +602,13 @@ TEST_F(ADay, Step6_ASkypeCallDuringAModemCallIsEndedAtOnce) {
 TEST_F(ADay, Step7_QuitFromTheTrayEndsThePhoneAndKeepsThePhoneBook) {
     RequirePhone();
     const auto kept = Book();
-    Input("mousemove " + Coordinates(kTrayIcon) + "click 3");
+    ClickTrayIcon(3);
     HWND menu = nullptr;
     ASSERT_TRUE(WaitFor([&] {
         menu = FindWindowA("#32768", nullptr);
-        return menu && IsWindowVisible(menu);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        return menu && IsWindowVisible(menu) && owner == phoneId;
     }));
     Screenshot("9-tray-menu");
     RECT items{};
@@ -589,6 +621,7 @@ TEST_F(ADay, Step7_QuitFromTheTrayEndsThePhoneAndKeepsThePhoneBook) {
     GetExitCodeProcess(phone.Get(), &code);
     EXPECT_EQ(code, 0u);
     EXPECT_FALSE(led->LedOn());
+    EXPECT_TRUE(WaitFor([] { return TrayIcons().empty(); })) << "the icon goes with the phone";
     EXPECT_EQ(Book(), kept);
     EXPECT_TRUE(boxes->Texts().empty()) << boxes->Texts().front();
     Screenshot("10-quit");
