@@ -7,8 +7,8 @@ namespace {
 bool StartsWithIgnoringCase(const std::string& text, const char* prefix, size_t* length) {
     size_t i = 0;
     for (; prefix[i]; ++i) {
-        if (i >= text.size() ||
-            std::tolower(static_cast<unsigned char>(text[i])) != static_cast<unsigned char>(prefix[i])) {
+        if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) !=
+                                    static_cast<unsigned char>(prefix[i])) {
             return false;
         }
     }

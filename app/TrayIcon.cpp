@@ -140,8 +140,7 @@ void CTrayIcon::ShowMenu() {
     }
     const bool phoneBook = actions_.phoneBookAvailable && actions_.phoneBookAvailable();
     AppendMenuW(menu.get(), MF_STRING, CMD_SHOW_PHONE, L"Show phone");
-    AppendMenuW(menu.get(), MF_STRING | (phoneBook ? 0 : MF_GRAYED), CMD_PHONE_BOOK,
-                L"Phone book");
+    AppendMenuW(menu.get(), MF_STRING | (phoneBook ? 0 : MF_GRAYED), CMD_PHONE_BOOK, L"Phone book");
     AppendMenuW(menu.get(), MF_STRING, CMD_ABOUT, L"About");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, CMD_QUIT, L"Quit");
@@ -152,9 +151,8 @@ void CTrayIcon::ShowMenu() {
     // message after it lets the menu's end settle (the shell's documented pairing).
     SetForegroundWindow(hwnd_);
     menuOpen_ = true;
-    const UINT command = static_cast<UINT>(
-        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0,
-                       hwnd_, nullptr));
+    const UINT command = static_cast<UINT>(TrackPopupMenu(
+        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, hwnd_, nullptr));
     menuOpen_ = false;
     PostMessageW(hwnd_, WM_NULL, 0, 0);
 
@@ -187,12 +185,15 @@ LRESULT CTrayIcon::OnCopyData(const COPYDATASTRUCT* data) {
     if (const size_t end = number.find('\0'); end != std::string::npos) {
         number.resize(end);
     }
-    if (!IsDialableNumber(number)) {
-        return 0;
+    return TakeNumber(number) ? 1 : 0;
+}
+
+bool CTrayIcon::TakeNumber(const std::string& number) {
+    if (!hwnd_ || !IsDialableNumber(number)) {
+        return false;
     }
     number_ = number;
-    PostMessageW(hwnd_, msg::UM_TRAY_NUMBER, 0, 0);
-    return 1;
+    return PostMessageW(hwnd_, msg::UM_TRAY_NUMBER, 0, 0) != FALSE;
 }
 
 void CTrayIcon::ShowNumber() {

@@ -53,6 +53,10 @@ public:
     const std::string& Tip() const { return tip_; }
     bool IsAdded() const { return added_; }
 
+    // Takes a number to show (digits and a leading "+"); it reaches the owner from the
+    // window's own queue. False when it is no such number.
+    bool TakeNumber(const std::string& number);
+
     // The tray window of the process that owns `window`, or null.
     static HWND FindOfProcess(HWND window);
     // Hands a number to the tray window `tray` of a running phone; false when it was refused.

@@ -18,8 +18,8 @@ public:
     // never answers a call and hangs it up at once.
     bool IsClick(unsigned mouseMessage);
 
-    static constexpr unsigned kLeftDown = 0x0201;      // WM_LBUTTONDOWN
-    static constexpr unsigned kLeftUp = 0x0202;        // WM_LBUTTONUP
+    static constexpr unsigned kLeftDown = 0x0201;         // WM_LBUTTONDOWN
+    static constexpr unsigned kLeftUp = 0x0202;           // WM_LBUTTONUP
     static constexpr unsigned kLeftDoubleClick = 0x0203;  // WM_LBUTTONDBLCLK
 
 private:

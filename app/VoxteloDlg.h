@@ -246,7 +246,7 @@ private:
     void SelectModemSide();
     // =========================================================================================
 
-    // ---- The tray icon and numbers handed over (VoxteloDlgTray.cpp) -------------------------
+    // ==== The tray icon and numbers handed over (VoxteloDlgTray.cpp) =========================
 public:
     CTrayIcon* TrayIcon() const { return tray_.get(); }
 
@@ -265,5 +265,5 @@ private:
     // Declared last, so it goes first: the shell's answer to the icon's removal may let this
     // window's messages in, which must find everything else still there.
     std::unique_ptr<CTrayIcon> tray_;  // its window is owned by this one and goes with it
-    // -----------------------------------------------------------------------------------------
+    // =========================================================================================
 };

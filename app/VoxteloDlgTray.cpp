@@ -24,9 +24,9 @@ void CVoxteloDlg::CreateTray() {
     tray_ = std::make_unique<CTrayIcon>(IDR_MAINFRAME, std::move(actions));
     tray_->Create(Handle(), TrayTipText(dialogState_, activeCarrier_, TrayParty()));
 
-    // Started by a link: the phone comes forward with its number.
+    // Started by a link: once start-up is over, the phone comes forward with its number.
     if (const std::optional<std::string> number = PhoneLinkNumber(arguments_)) {
-        ShowHandedNumber(*number);
+        tray_->TakeNumber(*number);
     }
 }
 

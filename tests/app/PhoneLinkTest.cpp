@@ -37,7 +37,9 @@ TEST(PhoneLink, GivesOnlyDigitsAndALeadingPlusOrNothing) {
         {"tel:+", std::nullopt},
         {"tel:", std::nullopt},
         {"tel:;ext=1", std::nullopt},
-        {"tel:555\x80" "1", std::nullopt},
+        {"tel:555\x80"
+         "1",
+         std::nullopt},
         // Not a link.
         {"5551234", std::nullopt},
         {"telephone:5551234", std::nullopt},

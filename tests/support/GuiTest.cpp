@@ -150,22 +150,6 @@ std::vector<std::string> MessageBoxWatcher::Texts() const {
     return texts;
 }
 
-bool StartXdotool(const std::string& arguments) {
-    // The display is named on the command line: a Linux program started in quick succession
-    // after another sometimes finds no DISPLAY in the environment Wine gives it.
-    char display[64] = {};
-    GetEnvironmentVariableA("DISPLAY", display, sizeof(display));
-    std::string commandLine = "/usr/bin/env DISPLAY=" + std::string(display) +
-                              " /usr/bin/xdotool " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    // For a Linux program Wine hands back no process handle and leaves the thread's unset:
-    // neither is closed, since closing a stray value could close a handle of this process.
-    return CreateProcessA("Z:\\usr\\bin\\env", commandLine.data(), nullptr, nullptr, FALSE, 0,
-                          nullptr, nullptr, &startup, &info) != FALSE;
-}
-
 std::string TestProgramFolder() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -243,6 +227,25 @@ bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
     return true;
 }
 
+namespace {
+
+// Starts a Linux program, which Wine starts as it is. The display is named on its command
+// line: one started in quick succession after another sometimes finds no DISPLAY in the
+// environment Wine gives it. For a Linux program Wine fills the process information with
+// whatever lay on its stack: closing those handles would close handles of this process.
+bool StartOnHost(const std::string& command) {
+    char display[64] = {};
+    GetEnvironmentVariableA("DISPLAY", display, sizeof(display));
+    std::string commandLine = "/usr/bin/env DISPLAY=" + std::string(display) + " " + command;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    return CreateProcessA("Z:\\usr\\bin\\env", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                          nullptr, nullptr, &startup, &info) != FALSE;
+}
+
+}  // namespace
+
 long RunToEnd(const std::string& program, const std::string& arguments, DWORD timeoutMs) {
     ChildProcess process(program, arguments);
     DWORD code = 0;
@@ -263,17 +266,10 @@ long RunOnHost(const std::string& shellCommand, DWORD timeoutMs) {
     for (char& c : hostStatus) {
         c = c == '/' ? '\\' : c;
     }
-    std::string commandLine = "/bin/sh -c \"" + shellCommand + "; echo $? >" + status +
-                              ".part && mv " + status + ".part " + status + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA("Z:\\bin\\sh", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
+    if (!StartOnHost("/bin/sh -c \"" + shellCommand + "; echo $? >" + status + ".part && mv " +
+                     status + ".part " + status + "\"")) {
         return -1;
     }
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
     const bool ended =
         WaitUntil([&] { return GetFileAttributesA(hostStatus.c_str()) != INVALID_FILE_ATTRIBUTES; },
                   timeoutMs);
@@ -293,6 +289,10 @@ long RunOnHost(const std::string& shellCommand, DWORD timeoutMs) {
 
 bool RunXdotool(const std::string& arguments, DWORD timeoutMs) {
     return RunOnHost("/usr/bin/xdotool " + arguments, timeoutMs) == 0;
+}
+
+bool StartXdotool(const std::string& arguments) {
+    return StartOnHost("/usr/bin/xdotool " + arguments);
 }
 
 }  // namespace test
