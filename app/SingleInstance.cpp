@@ -24,13 +24,19 @@ bool SingleInstance::Claim(const std::function<bool(HWND phone)>& handOver) {
     // may be closing: whichever comes first, its window or its end, decides.
     const ULONGLONG deadline = GetTickCount64() + settings_.waitMs;
     for (;;) {
+        DWORD step = settings_.stepMs;
+        bool handedOver = false;
         if (HWND phone = FindMainWindow(); phone && handOver(phone)) {
-            return false;
+            handedOver = true;
+            step = settings_.settleMs;
         }
-        const DWORD waited = WaitForSingleObject(mutex_.Get(), settings_.stepMs);
+        const DWORD waited = WaitForSingleObject(mutex_.Get(), step);
         if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
             owned_ = true;
             return true;
+        }
+        if (handedOver) {
+            return false;
         }
         if (GetTickCount64() >= deadline) {
             return false;

@@ -18,6 +18,9 @@ public:
         // itself) or for the end of a phone that is closing.
         DWORD waitMs = 15000;
         DWORD stepMs = 50;
+        // How long after handing over a start still watches for the phone's end: a phone
+        // that was closing takes the hand-over with it, and this start is then the phone.
+        DWORD settleMs = 2000;
     };
 
     explicit SingleInstance(Settings settings);
@@ -29,8 +32,8 @@ public:
     // True when this process is to be the phone: it made the claim, the phone before it
     // ended meanwhile, or the claim cannot be made at all (a phone then still starts).
     // Otherwise `handOver` is called with the running phone's main window until it returns
-    // true, and the result is false: this start ends. It is false too when no phone window
-    // appeared within the wait.
+    // true, and the result is false: this start ends, unless that phone ends within the
+    // settle time. It is false too when no phone window appeared within the wait.
     bool Claim(const std::function<bool(HWND phone)>& handOver);
 
     bool Owns() const { return owned_; }

@@ -28,7 +28,11 @@ CVoxteloDlg::CVoxteloDlg(std::vector<std::string> arguments, CallControlSettings
       arguments_(std::move(arguments)),
       settings_(std::move(settings)) {}
 
-CVoxteloDlg::~CVoxteloDlg() = default;
+CVoxteloDlg::~CVoxteloDlg() {
+    // The tray goes first, out of reach while it goes: the end of its window hands the
+    // activation back to this window, whose handlers would otherwise touch it half destroyed.
+    tray_.reset();
+}
 
 bool CVoxteloDlg::OnInitDialog() {
     Dialog::OnInitDialog();

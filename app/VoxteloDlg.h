@@ -262,8 +262,9 @@ private:
     void ShowHandedNumber(const std::string& number);
 
     std::string handedNumber_;  // waits for NORMAL
-    // Declared last, so it goes first: the shell's answer to the icon's removal may let this
-    // window's messages in, which must find everything else still there.
+    // Reset first in the destructor: the shell's answer to the icon's removal and the end of
+    // its window let this window's messages in, which must find everything else still there
+    // and no tray.
     std::unique_ptr<CTrayIcon> tray_;  // its window is owned by this one and goes with it
     // =========================================================================================
 };

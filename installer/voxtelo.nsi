@@ -6,6 +6,7 @@
 ;
 ; Command line, besides NSIS's /S and /D=folder:
 ;   setup:     /NOAUTOSTART       leave "Start Voxtelo when I sign in" unselected
+;              /TELLINKS          select "Open tel: and callto: links with Voxtelo"
 ;   uninstall: /REMOVEPHONEBOOK   remove Bookmark.ini too
 
 Unicode true
@@ -25,6 +26,23 @@ ManifestDPIAware true
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define PHONE_CLASS "#32770"
+!define LINK_COMMAND '"$INSTDIR\${EXE}" "%1"'
+
+; A link scheme handed to the phone, per user.
+!macro WRITE_LINK_SCHEME scheme
+    WriteRegStr HKCU "Software\Classes\${scheme}" "" "URL:${scheme} link"
+    WriteRegStr HKCU "Software\Classes\${scheme}" "URL Protocol" ""
+    WriteRegStr HKCU "Software\Classes\${scheme}\DefaultIcon" "" '"$INSTDIR\${EXE}",0'
+    WriteRegStr HKCU "Software\Classes\${scheme}\shell\open\command" "" '${LINK_COMMAND}'
+!macroend
+
+; Only a scheme that still opens this phone goes: another program may have taken it since.
+!macro REMOVE_LINK_SCHEME scheme
+    ReadRegStr $R5 HKCU "Software\Classes\${scheme}\shell\open\command" ""
+    ${If} $R5 == '${LINK_COMMAND}'
+        DeleteRegKey HKCU "Software\Classes\${scheme}"
+    ${EndIf}
+!macroend
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -132,9 +150,20 @@ Section "Start ${PRODUCT} when I sign in" SecAutostart
     WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\${EXE}"'
 SectionEnd
 
+; Off unless asked for: a link then opens the phone with the number on its display line, where
+; it waits for the user to call; the phone never dials it on its own.
+Section /o "Open tel: and callto: links with ${PRODUCT}" SecLinks
+    !insertmacro WRITE_LINK_SCHEME "tel"
+    !insertmacro WRITE_LINK_SCHEME "callto"
+SectionEnd
+
 Section "-Finish"
     ${IfNot} ${SectionIsSelected} ${SecAutostart}
         DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+    ${EndIf}
+    ${IfNot} ${SectionIsSelected} ${SecLinks}
+        !insertmacro REMOVE_LINK_SCHEME "tel"
+        !insertmacro REMOVE_LINK_SCHEME "callto"
     ${EndIf}
     ; A phone that ran before the update runs again after it.
     ${If} $PhoneWasRunning == 1
@@ -155,6 +184,14 @@ Function .onInit
     ${AndIf} $1 == ""
         !insertmacro UnselectSection ${SecAutostart}
     ${EndIf}
+    ; The links stay as chosen before, unless asked for now.
+    ReadRegStr $4 HKCU "Software\Classes\tel\shell\open\command" ""
+    ClearErrors
+    ${GetOptions} $2 "/TELLINKS" $3
+    ${IfNot} ${Errors}
+    ${OrIf} $4 == '"$0\${EXE}" "%1"'
+        !insertmacro SelectSection ${SecLinks}
+    ${EndIf}
 FunctionEnd
 
 Section "un.${PRODUCT}" UnSecProgram
@@ -166,6 +203,8 @@ Section "un.${PRODUCT}" UnSecProgram
     Delete "$INSTDIR\uninstall.exe"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+    !insertmacro REMOVE_LINK_SCHEME "tel"
+    !insertmacro REMOVE_LINK_SCHEME "callto"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
 

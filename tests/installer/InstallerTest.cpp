@@ -23,6 +23,8 @@ namespace {
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Voxtelo";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kLinkCommandKeys[] = {"Software\\Classes\\tel\\shell\\open\\command",
+                                            "Software\\Classes\\callto\\shell\\open\\command"};
 constexpr DWORD kSetupMs = 60000;
 
 std::string Folder(int csidl) {
@@ -220,6 +222,10 @@ TEST_F(Installer, InstallsStartsUpdatesKeepingThePhoneBookAndUninstalls) {
     EXPECT_EQ(RegText(kUninstallKey, "QuietUninstallString"),
               "\"" + folder + "\\uninstall.exe\" /S");
     EXPECT_EQ(RegText(kRunKey, "Voxtelo"), "\"" + exe + "\"");
+    // Links are handed to the phone only when asked for.
+    for (const char* key : kLinkCommandKeys) {
+        EXPECT_FALSE(KeyExists(key)) << key;
+    }
 
     // The user's phone book, written while no phone runs: the phone rewrites the file
     // whenever it reads it.
@@ -237,12 +243,23 @@ TEST_F(Installer, InstallsStartsUpdatesKeepingThePhoneBookAndUninstalls) {
     EXPECT_EQ(phone->processId, GetProcessId(first.Get()));
     EXPECT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(phone->window); }));
 
-    // An update over the running phone closes it and starts it again.
-    ASSERT_EQ(RunToEnd(setup, "/S"), 0);
+    // An update over the running phone closes it and starts it again; asked to, it hands
+    // links to the phone.
+    ASSERT_EQ(RunToEnd(setup, "/S /TELLINKS"), 0);
+    for (const char* key : kLinkCommandKeys) {
+        EXPECT_EQ(RegText(key, ""), "\"" + exe + "\" \"%1\"") << key;
+    }
     EXPECT_TRUE(Ends(first.Get())) << "the update closes the running phone";
     const auto restarted = WaitForPhone(phone->processId);
     ASSERT_TRUE(restarted) << "a phone that ran before the update runs after it";
     fw::KernelHandle second(OpenProcess(SYNCHRONIZE, FALSE, restarted->processId));
+    // A link opened now starts the program, which hands the number over and ends; the running
+    // phone comes forward.
+    ASSERT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(restarted->window); }));
+    fw::KernelHandle linkStart = Launch(exe, "\"tel:+1-555-0100\"");
+    ASSERT_TRUE(linkStart);
+    EXPECT_TRUE(Ends(linkStart.Get()));
+    EXPECT_TRUE(test::WaitUntil([&] { return IsWindowVisible(restarted->window) != FALSE; }));
     PostMessageA(restarted->window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(Ends(second.Get()));
     EXPECT_EQ(ReadFile(book), userBook);
@@ -254,6 +271,9 @@ TEST_F(Installer, InstallsStartsUpdatesKeepingThePhoneBookAndUninstalls) {
     }
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_EQ(RegText(kRunKey, "Voxtelo"), std::nullopt);
+    for (const char* key : kLinkCommandKeys) {
+        EXPECT_FALSE(KeyExists(key)) << key;
+    }
     EXPECT_EQ(ReadFile(book), userBook);
 
     // Back again without the sign-in start, the phone book is still there; asked to, the
