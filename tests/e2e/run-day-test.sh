@@ -2,7 +2,7 @@
 # Runs the day with the phone: the installed program in a fresh Wine prefix of its own
 # (tests/support/fresh-prefix.sh), with the LED device stand-in, on an X display of its own so
 # that no other test's window, notice or tray shares the screen. Screenshots go to the folder
-# given. Exit code 77 (skipped) while the build has no installer yet, with the reason.
+# given.
 #
 #   run-day-test.sh <windows build folder> <e2e_day_test.exe> <screenshots folder> [gtest options]
 set -euo pipefail

@@ -1,7 +1,6 @@
 #!/bin/bash
 # Runs the installer test in a fresh Wine prefix of its own (tests/support/fresh-prefix.sh),
-# after checking the portable zip. Exit code 77 (skipped) while the build has no packages yet,
-# with the reason.
+# after checking the portable zip.
 #
 #   run-installer-test.sh <windows build folder> <installer_test.exe> [gtest options]
 set -euo pipefail
