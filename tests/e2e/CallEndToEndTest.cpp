@@ -13,6 +13,7 @@
 #include "sim/led/control/LedSimControl.h"
 #include "sim/modem/control/SimModemControl.h"
 #include "sim/skype/SimProcess.h"
+#include "tests/e2e/CallNotice.h"
 #include "tests/support/GuiTest.h"
 
 namespace {
@@ -20,18 +21,7 @@ namespace {
 constexpr char kChannel[] = "e2e_call";
 constexpr DWORD kWaitMs = 20000;
 
-// The call notice of the process: the one top-level window of its class.
-HWND NoticeOf(DWORD processId) {
-    HWND candidate = nullptr;
-    while ((candidate = FindWindowExA(nullptr, candidate, "VoxteloTaskbarNotifier", nullptr))) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(candidate, &owner);
-        if (owner == processId) {
-            return candidate;
-        }
-    }
-    return nullptr;
-}
+using e2e::NoticeOf;
 
 TEST(CallEndToEnd, AModemCallLightsTheLedItsNoticeAnswersAClickAndTheEndBringsThePhoneBack) {
     const std::string book = test::TestProgramFolder() + "Bookmark.ini";

@@ -15,6 +15,7 @@
 
 #include "core/Messages.h"
 #include "sim/modem/control/SimModemControl.h"
+#include "tests/e2e/PhoneLayout.h"
 #include "tests/support/GuiTest.h"
 #include "tests/ui/ScreenCapture.h"
 
@@ -26,21 +27,12 @@ constexpr int kEntries = 10;
 // Where each test puts the phone's top-left corner.
 constexpr POINT kPhone{100, 100};
 
-// Widget centres in the phone's own coordinates. With the keypad out its keys stand in three
-// columns and four rows; folded away, the down key sits above the display at the bottom.
-constexpr POINT kKeypadKey{27, 504};
-constexpr POINT kCallStartKey{91, 504};
-constexpr POINT kDownKey{207, 430};
-constexpr POINT kPopupCloseKey{331, 124};
-POINT KeypadKey(char key) {
-    const std::string order = "123456789C0";
-    const int at = static_cast<int>(order.find(key));
-    return POINT{24 + 14 + 54 * (at % 3) + 27, 354 + 4 + 27 * (at / 3) + 12};
-}
-// The list's items stand 30 pixels apart from y 81; their person icons are 16 x 25 at x 45.
-POINT ItemPoint(int index) {
-    return POINT{53, 81 + 30 * index + 12};
-}
+using e2e::ItemPoint;
+using e2e::kCallStartKey;
+using e2e::kDownKey;
+using e2e::KeypadKey;
+using e2e::kKeypadKey;
+using e2e::kPopupCloseKey;
 
 std::string At(POINT point) {
     return std::to_string(kPhone.x + point.x) + " " + std::to_string(kPhone.y + point.y) + " ";
@@ -224,8 +216,7 @@ TEST_F(PhoneInHand, HoldingTheDownKeyMovesTheSelectionUntilItIsLetGo) {
 }
 
 TEST_F(PhoneInHand, APressOnAnEmptyPartOfTheSkinDragsThePhone) {
-    // The title band: the frame alone, which is no widget.
-    const POINT press{100, 22};
+    const POINT press = e2e::kTitleBand;
     const POINT to{press.x + 60, press.y + 40};
     ASSERT_TRUE(test::StartXdotool("mousemove " + At(press) + "mousedown 1 sleep 0.2 mousemove " +
                                    At({press.x + 30, press.y + 20}) + "sleep 0.1 mousemove " +
@@ -274,10 +265,12 @@ TEST_F(PhoneInHand, ClickedDigitKeysFillTheDisplayLine) {
 
 // Last: it ends the suite's program.
 TEST_F(PhoneInHand, F12EndsTheProgram) {
-    // The keyboard goes to the phone: with no window manager, a press alone leaves it with the
-    // window that had it last (the tray's own window, once the icon is there).
-    ASSERT_TRUE(test::StartXdotool("search --onlyvisible --name ^Voxtelo$ windowfocus mousemove " +
-                                   At({207, 84}) + "click 1 sleep 0.2 key F12"));
+    // A press on the up key gives the phone the keyboard. With no window manager on the
+    // display, X's keyboard focus stays where it was (the tray's window takes it when it
+    // shows), so it is handed to the phone's window as a window manager would on the press.
+    ASSERT_TRUE(test::StartXdotool("mousemove " + At(e2e::kUpKey) +
+                                   "click 1 sleep 0.2 search --name ^Voxtelo$ windowfocus --sync "
+                                   "%1 key F12"));
     DWORD exitCode = 1;
     EXPECT_TRUE(program->WaitForExit(kWaitMs, &exitCode));
     EXPECT_EQ(exitCode, 0u);

@@ -143,14 +143,8 @@ bool Ends(HANDLE process, DWORD ms = 10000) {
     return WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
 }
 
-// Runs a program to its end: its exit code, or -1.
 long RunToEnd(const std::string& program, const std::string& arguments) {
-    fw::KernelHandle process = Launch(program, arguments);
-    DWORD code = 0;
-    if (!process || !Ends(process.Get(), kSetupMs) || !GetExitCodeProcess(process.Get(), &code)) {
-        return -1;
-    }
-    return static_cast<long>(code);
+    return test::RunToEnd(program, arguments, kSetupMs);
 }
 
 // The phone's main window and its process, once one runs.

@@ -1,6 +1,8 @@
 #include "tests/support/GuiTest.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 #include "framework/MessageLoop.h"
 
@@ -118,20 +120,24 @@ HWND DialogOfProcess(const char* title, DWORD processId) {
     return nullptr;
 }
 
-std::string DebugLogText(HWND debugWindow) {
-    HWND box = GetDlgItem(debugWindow, 1001);
+std::string TextOf(HWND window) {
     DWORD_PTR length = 0;
-    if (!box || !SendMessageTimeoutA(box, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) {
+    if (!window ||
+        !SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) {
         return std::string();
     }
     std::string text(length + 1, '\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
                              SMTO_NORMAL, 5000, &copied)) {
         return std::string();
     }
     text.resize(copied);
     return text;
+}
+
+std::string DebugLogText(HWND debugWindow) {
+    return TextOf(GetDlgItem(debugWindow, 1001));
 }
 
 MessageBoxWatcher::MessageBoxWatcher(int button) : DialogWatcher(nullptr, {}, button, true) {}
@@ -182,7 +188,8 @@ std::vector<char> EnvironmentWith(const std::map<std::string, std::string>& over
 
 ChildProcess::ChildProcess(const std::string& program, const std::string& arguments,
                            const std::map<std::string, std::string>& environment) {
-    const std::string path = TestProgramFolder() + program;
+    const bool fullPath = program.find_first_of(":\\") != std::string::npos;
+    const std::string path = fullPath ? program : TestProgramFolder() + program;
     std::string commandLine = "\"" + path + "\"";
     if (!arguments.empty()) {
         commandLine += " " + arguments;
@@ -220,20 +227,72 @@ bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
     return true;
 }
 
-bool StartXdotool(const std::string& arguments) {
-    // The display is named on the command line: a Linux program started in quick succession
-    // after another sometimes finds no DISPLAY in the environment Wine gives it.
+namespace {
+
+// Starts a Linux program, which Wine starts as it is. The display is named on its command
+// line: one started in quick succession after another sometimes finds no DISPLAY in the
+// environment Wine gives it. For a Linux program Wine fills the process information with
+// whatever lay on its stack: closing those handles would close handles of this process.
+bool StartOnHost(const std::string& command) {
     char display[64] = {};
     GetEnvironmentVariableA("DISPLAY", display, sizeof(display));
-    std::string commandLine =
-        "/usr/bin/env DISPLAY=" + std::string(display) + " /usr/bin/xdotool " + arguments;
+    std::string commandLine = "/usr/bin/env DISPLAY=" + std::string(display) + " " + command;
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    // For a Linux program Wine fills the handles with whatever lay on its stack: closing them
-    // would close handles of this process, so neither is closed.
     return CreateProcessA("Z:\\usr\\bin\\env", commandLine.data(), nullptr, nullptr, FALSE, 0,
                           nullptr, nullptr, &startup, &info) != FALSE;
+}
+
+}  // namespace
+
+long RunToEnd(const std::string& program, const std::string& arguments, DWORD timeoutMs) {
+    ChildProcess process(program, arguments);
+    DWORD code = 0;
+    if (!process.Started() || !process.WaitForExit(timeoutMs, &code)) {
+        return -1;
+    }
+    return static_cast<long>(code);
+}
+
+long RunOnHost(const std::string& shellCommand, DWORD timeoutMs) {
+    // Linux programs give Wine no handle to wait on: the command leaves its status in a file,
+    // named apart from those of tests under other Wine servers, which number processes alike.
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    const std::string status = "/tmp/voxtelo-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(now.QuadPart);
+    std::string hostStatus = "Z:" + status;
+    for (char& c : hostStatus) {
+        c = c == '/' ? '\\' : c;
+    }
+    if (!StartOnHost("/bin/sh -c \"" + shellCommand + "; echo $? >" + status + ".part && mv " +
+                     status + ".part " + status + "\"")) {
+        return -1;
+    }
+    const bool ended =
+        WaitUntil([&] { return GetFileAttributesA(hostStatus.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                  timeoutMs);
+    long result = -1;
+    if (ended) {
+        char text[16] = {};
+        if (FILE* file = fopen(hostStatus.c_str(), "r")) {
+            if (fgets(text, sizeof text, file)) {
+                result = atol(text);
+            }
+            fclose(file);
+        }
+        DeleteFileA(hostStatus.c_str());
+    }
+    return result;
+}
+
+bool RunXdotool(const std::string& arguments, DWORD timeoutMs) {
+    return RunOnHost("/usr/bin/xdotool " + arguments, timeoutMs) == 0;
+}
+
+bool StartXdotool(const std::string& arguments) {
+    return StartOnHost("/usr/bin/xdotool " + arguments);
 }
 
 }  // namespace test

@@ -33,8 +33,11 @@ std::vector<HWND> FindDialogWindows(const char* title);
 // The first such window that belongs to the process, or null.
 HWND DialogOfProcess(const char* title, DWORD processId);
 
-// The whole text of a Debug Window's box (control 1001), read across processes with a
-// bounded wait; "" when it cannot be read.
+// A window's text as its window procedure gives it (an edit control's content), also from
+// another process, with a bounded wait; "" when it cannot be read.
+std::string TextOf(HWND window);
+
+// The whole text of a Debug Window's box (control 1001).
 std::string DebugLogText(HWND debugWindow);
 
 // A dialog window that a DialogWatcher met: its owner and the UTF-16 texts of its controls.
@@ -83,8 +86,8 @@ public:
 // A program started from the tests' own folder, ended when the object goes.
 class ChildProcess {
 public:
-    // `program` is a file name in the folder of the running test; `environment` entries are
-    // added to (or replace) the test's own environment.
+    // `program` is a file name in the folder of the running test, or a full path;
+    // `environment` entries are added to (or replace) the test's own environment.
     ChildProcess(const std::string& program, const std::string& arguments,
                  const std::map<std::string, std::string>& environment = {});
     ~ChildProcess();
@@ -103,6 +106,9 @@ private:
     DWORD threadId_ = 0;
 };
 
+// Runs a program to its end: its exit code, or -1 when it did not start or end in time.
+long RunToEnd(const std::string& program, const std::string& arguments, DWORD timeoutMs);
+
 // The folder of the running test program, with a trailing backslash.
 std::string TestProgramFolder();
 
@@ -110,5 +116,13 @@ std::string TestProgramFolder();
 // display: real pointer and key input. Wine hands back no handle to wait on for a Linux
 // process, so a test waits for the input's effect.
 bool StartXdotool(const std::string& arguments);
+
+// Runs a shell command on the host to its end (Wine starts Linux programs as they are): its
+// exit status, or -1 when it did not start or end in time. The command must not hold a
+// double quote.
+long RunOnHost(const std::string& shellCommand, DWORD timeoutMs);
+
+// xdotool run to its end: the input of the next call comes after all of this one's.
+bool RunXdotool(const std::string& arguments, DWORD timeoutMs = 20000);
 
 }  // namespace test
