@@ -27,19 +27,6 @@
 namespace {
 constexpr DWORD kWaitMs = 15000;
 
-// Without a tray manager Wine shows the icons in a window of its own, one child per icon.
-std::vector<HWND> TrayIconWindows() {
-    std::vector<HWND> icons;
-    HWND tray = FindWindowA(nullptr, "Wine System Tray");
-    for (HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr; icon;
-         icon = GetWindow(icon, GW_HWNDNEXT)) {
-        if (IsWindowVisible(icon)) {
-            icons.push_back(icon);
-        }
-    }
-    return icons;
-}
-
 // Picks an item of the next pop-up menu from a thread of its own, since the menu's loop holds
 // the test's thread: records every item's text and whether it is greyed out, then clicks the
 // item, or, when it is greyed out, beside the menu, which closes it.
@@ -133,13 +120,14 @@ protected:
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         test::PumpPending();
         ASSERT_NE(dialog->TrayIcon(), nullptr);
-        ASSERT_TRUE(Wait([] { return TrayIconWindows().size() == 1; }));
+        ASSERT_TRUE(Wait([] { return test::TrayIconWindows().size() == 1; }));
     }
 
     // A real click of `button` on the icon. Clicks alternate between two points 10 pixels
     // apart, so that the system never pairs two clicks of the test into a double click.
     void Click(int button, const std::string& extra = "") {
-        const std::vector<HWND> icons = TrayIconWindows();
+        ASSERT_TRUE(test::WaitForTrayOnScreen());
+        const std::vector<HWND> icons = test::TrayIconWindows();
         ASSERT_EQ(icons.size(), 1u);
         RECT icon{};
         GetWindowRect(icons[0], &icon);
@@ -256,10 +244,10 @@ TEST_F(Tray, TheIconComesBackWhenTheTaskBarRestarts) {
     lost.hWnd = dialog->TrayIcon()->Handle();
     lost.uID = CTrayIcon::kIconId;
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &lost));
-    ASSERT_TRUE(Wait([] { return TrayIconWindows().empty(); }));
+    ASSERT_TRUE(Wait([] { return test::TrayIconWindows().empty(); }));
 
     SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    ASSERT_TRUE(Wait([] { return TrayIconWindows().size() == 1; }));
+    ASSERT_TRUE(Wait([] { return test::TrayIconWindows().size() == 1; }));
     Click(1);
     EXPECT_TRUE(Wait([&] { return dialog->IsVisible(); }));
 }

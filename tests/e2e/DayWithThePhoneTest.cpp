@@ -164,23 +164,9 @@ protected:
 
     static bool Visible() { return IsWindowVisible(main) != FALSE; }
 
-    // The icons in the tray. With no tray manager on the display, Wine shows them in a window
-    // of its own, one child window per icon.
-    static std::vector<HWND> TrayIcons() {
-        HWND tray = FindWindowA(nullptr, "Wine System Tray");
-        std::vector<HWND> icons;
-        for (HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr; icon;
-             icon = GetWindow(icon, GW_HWNDNEXT)) {
-            if (IsWindowVisible(icon)) {
-                icons.push_back(icon);
-            }
-        }
-        return icons;
-    }
-
     // The phone's icon, the only one on this display.
     static HWND TrayIcon() {
-        const std::vector<HWND> icons = TrayIcons();
+        const std::vector<HWND> icons = test::TrayIconWindows();
         return icons.size() == 1 ? icons.front() : nullptr;
     }
 
@@ -188,6 +174,7 @@ protected:
     static void ClickTrayIcon(int button) {
         HWND icon = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (icon = TrayIcon()) != nullptr; })) << "no tray icon";
+        ASSERT_TRUE(test::WaitForTrayOnScreen());
         RECT at{};
         GetWindowRect(icon, &at);
         Input("mousemove " + Coordinates({(at.left + at.right) / 2, (at.top + at.bottom) / 2}) +
@@ -621,7 +608,8 @@ TEST_F(ADay, Step7_QuitFromTheTrayEndsThePhoneAndKeepsThePhoneBook) {
     GetExitCodeProcess(phone.Get(), &code);
     EXPECT_EQ(code, 0u);
     EXPECT_FALSE(led->LedOn());
-    EXPECT_TRUE(WaitFor([] { return TrayIcons().empty(); })) << "the icon goes with the phone";
+    EXPECT_TRUE(WaitFor([] { return test::TrayIconWindows().empty(); }))
+        << "the icon goes with the phone";
     EXPECT_EQ(Book(), kept);
     EXPECT_TRUE(boxes->Texts().empty()) << boxes->Texts().front();
     Screenshot("10-quit");

@@ -229,6 +229,8 @@ bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
 
 namespace {
 
+constexpr char kTrayTitle[] = "Wine System Tray";
+
 // Starts a Linux program, which Wine starts as it is. The display is named on its command
 // line: one started in quick succession after another sometimes finds no DISPLAY in the
 // environment Wine gives it. For a Linux program Wine fills the process information with
@@ -293,6 +295,28 @@ bool RunXdotool(const std::string& arguments, DWORD timeoutMs) {
 
 bool StartXdotool(const std::string& arguments) {
     return StartOnHost("/usr/bin/xdotool " + arguments);
+}
+
+std::vector<HWND> TrayIconWindows() {
+    std::vector<HWND> icons;
+    HWND tray = FindWindowA(nullptr, kTrayTitle);
+    for (HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr; icon;
+         icon = GetWindow(icon, GW_HWNDNEXT)) {
+        if (IsWindowVisible(icon)) {
+            icons.push_back(icon);
+        }
+    }
+    return icons;
+}
+
+bool WaitForTrayOnScreen(DWORD timeoutMs) {
+    // xdotool's search ends with 0 once it finds a viewable window of that name.
+    return WaitUntil(
+        [] {
+            return RunXdotool(std::string("search --onlyvisible --name '^") + kTrayTitle + "$'",
+                              5000);
+        },
+        timeoutMs);
 }
 
 }  // namespace test

@@ -125,4 +125,12 @@ long RunOnHost(const std::string& shellCommand, DWORD timeoutMs);
 // xdotool run to its end: the input of the next call comes after all of this one's.
 bool RunXdotool(const std::string& arguments, DWORD timeoutMs = 20000);
 
+// The tray's icons, with no tray manager on the display: Wine shows them in a window of its
+// own, "Wine System Tray", one visible child window per icon.
+std::vector<HWND> TrayIconWindows();
+
+// Waits until the tray's window is mapped on the X display, not only shown to Windows: until
+// then, under load, a real click on an icon that has just come falls on nothing.
+bool WaitForTrayOnScreen(DWORD timeoutMs = 15000);
+
 }  // namespace test
