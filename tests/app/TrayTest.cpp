@@ -48,10 +48,9 @@ public:
 private:
     void Watch() {
         while (!stop_ && !done_) {
-            HWND window = FindWindowA("#32768", nullptr);
-            HMENU menu = window && IsWindowVisible(window)
-                             ? reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0))
-                             : nullptr;
+            HWND window = test::ShownMenuOfProcess(GetCurrentProcessId());
+            HMENU menu =
+                window ? reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0)) : nullptr;
             if (!menu) {
                 Sleep(20);
                 continue;

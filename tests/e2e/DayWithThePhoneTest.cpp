@@ -591,12 +591,7 @@ TEST_F(ADay, Step7_QuitFromTheTrayEndsThePhoneAndKeepsThePhoneBook) {
     const auto kept = Book();
     ClickTrayIcon(3);
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        menu = FindWindowA("#32768", nullptr);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(menu, &owner);
-        return menu && IsWindowVisible(menu) && owner == phoneId;
-    }));
+    ASSERT_TRUE(WaitFor([&] { return (menu = test::ShownMenuOfProcess(phoneId)) != nullptr; }));
     Screenshot("9-tray-menu");
     RECT items{};
     GetWindowRect(menu, &items);

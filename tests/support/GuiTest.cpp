@@ -309,6 +309,18 @@ std::vector<HWND> TrayIconWindows() {
     return icons;
 }
 
+HWND ShownMenuOfProcess(DWORD processId) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32768", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && IsWindowVisible(window)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
 bool WaitForTrayOnScreen(DWORD timeoutMs) {
     // xdotool's search ends with 0 once it finds a viewable window of that name.
     return WaitUntil(

@@ -129,6 +129,10 @@ bool RunXdotool(const std::string& arguments, DWORD timeoutMs = 20000);
 // own, "Wine System Tray", one visible child window per icon.
 std::vector<HWND> TrayIconWindows();
 
+// The shown pop-up menu of a process, or null. Other processes' menu windows, shown or
+// hidden, may come first in the z-order.
+HWND ShownMenuOfProcess(DWORD processId);
+
 // Waits until the tray's window is mapped on the X display, not only shown to Windows: until
 // then, under load, a real click on an icon that has just come falls on nothing.
 bool WaitForTrayOnScreen(DWORD timeoutMs = 15000);
