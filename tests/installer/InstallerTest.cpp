@@ -140,7 +140,7 @@ fw::KernelHandle Launch(const std::string& program, const std::string& arguments
 }
 
 bool Ends(HANDLE process, DWORD ms = 10000) {
-    return WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
+    return test::WaitForProcessEnd(process, ms);
 }
 
 long RunToEnd(const std::string& program, const std::string& arguments) {

@@ -27,6 +27,13 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
+bool WaitForProcessEnd(HANDLE process, DWORD timeoutMs) {
+    if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+        return true;
+    }
+    return WaitUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeoutMs);
+}
+
 std::string WindowTextA(HWND hwnd) {
     char buffer[1024] = {};
     GetWindowTextA(hwnd, buffer, sizeof(buffer));
@@ -218,7 +225,7 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
-    if (!process_ || WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) {
+    if (!process_ || !WaitForProcessEnd(process_.Get(), timeoutMs)) {
         return false;
     }
     if (exitCode) {

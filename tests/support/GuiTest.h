@@ -23,6 +23,11 @@ void PumpPending();
 // `done` at the end.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 
+// Waits for a process to end while handling this thread's messages: a program that ends
+// may first have to reach this thread's windows (a broadcast, a send), which must not wait
+// out its bound meanwhile.
+bool WaitForProcessEnd(HANDLE process, DWORD timeoutMs);
+
 // The window's text as an ANSI string, and as UTF-16.
 std::string WindowTextA(HWND hwnd);
 std::wstring WindowTextW(HWND hwnd);
