@@ -27,5 +27,7 @@ fi
 fresh_prefix "$build"
 
 export VOXTELO_SETUP="Z:${setup//\//\\}"
-"$repo/tools/wine.sh" session --prefix "$fresh" \
+# On an X display of its own: the phone it installs shows its own tray window at the corner
+# where the other tests click theirs.
+env -u DISPLAY "$repo/tools/wine.sh" session --prefix "$fresh" \
     "$repo/tools/wine.sh" run --prefix "$fresh" "$program" "$@"
