@@ -7,6 +7,8 @@ WIN64  := $(BUILD)/win64
 WIN32  := $(BUILD)/win32
 NATIVE := $(BUILD)/native
 CTEST_JOBS ?= 2
+# A compiler cache, where the machine has one, makes a fresh build folder cheap.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all deps build build-win64 build-native build-x86 test test-native test-windows run dist clean
 
@@ -16,16 +18,16 @@ deps:
 	@tools/install-deps.sh
 
 $(WIN64)/build.ninja: | deps
-	cmake -S . -B $(WIN64) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	cmake -S . -B $(WIN64) -G Ninja -DCMAKE_BUILD_TYPE=Release $(LAUNCHER) \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake
 
 $(WIN32)/build.ninja: | deps
-	cmake -S . -B $(WIN32) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	cmake -S . -B $(WIN32) -G Ninja -DCMAKE_BUILD_TYPE=Release $(LAUNCHER) \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
 
 # clang, because the fuzz targets need libFuzzer.
 $(NATIVE)/build.ninja: | deps
-	CC=clang CXX=clang++ cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug
+	CC=clang CXX=clang++ cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(LAUNCHER)
 
 build-win64: deps $(WIN64)/build.ninja
 	cmake --build $(WIN64)
