@@ -2,11 +2,14 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/PhoneLink.h"
 #include "core/Messages.h"
+#include "framework/MessageBox.h"
 #include "framework/WindowServices.h"
+#include "ui/CountBadge.h"
 
 namespace {
 
@@ -26,12 +29,22 @@ void Run(const std::function<void()>& action) {
     }
 }
 
+// The shell's tip holds 127 characters; a longer one is cut.
+void CopyTip(const std::wstring& tip, NOTIFYICONDATAW& data) {
+    const size_t units = std::min(tip.size(), ARRAYSIZE(data.szTip) - 1);
+    tip.copy(data.szTip, units);
+    data.szTip[units] = L'\0';
+}
+
+int TrayIconSize() {
+    return GetSystemMetrics(SM_CXSMICON);
+}
+
 }  // namespace
 
 CTrayIcon::CTrayIcon(int iconId, Actions actions)
     : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId),
-                                          IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                          GetSystemMetrics(SM_CYSMICON), 0))),
+                                          IMAGE_ICON, TrayIconSize(), TrayIconSize(), 0))),
       actions_(std::move(actions)) {}
 
 CTrayIcon::~CTrayIcon() {
@@ -39,7 +52,7 @@ CTrayIcon::~CTrayIcon() {
     RemoveIcon();
 }
 
-bool CTrayIcon::Create(HWND owner, const std::string& tip) {
+bool CTrayIcon::Create(HWND owner, const std::wstring& tip) {
     tip_ = tip;
     CreateParams params{kClassName};
     params.title = "Voxtelo tray";
@@ -60,9 +73,8 @@ bool CTrayIcon::AddIcon() {
     data.uID = kIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = msg::UM_TRAY_NOTIFY;
-    data.hIcon = icon_.Get();
-    // The shell's tip holds 127 characters; a longer one is cut.
-    MultiByteToWideChar(CP_ACP, 0, tip_.c_str(), -1, data.szTip, ARRAYSIZE(data.szTip) - 1);
+    data.hIcon = ShownIcon();
+    CopyTip(tip_, data);
     added_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
     return added_;
 }
@@ -79,7 +91,7 @@ void CTrayIcon::RemoveIcon() {
     added_ = false;
 }
 
-void CTrayIcon::SetTip(const std::string& tip) {
+void CTrayIcon::SetTip(const std::wstring& tip) {
     if (tip == tip_) {
         return;
     }
@@ -92,15 +104,44 @@ void CTrayIcon::SetTip(const std::string& tip) {
     data.hWnd = hwnd_;
     data.uID = kIconId;
     data.uFlags = NIF_TIP;
-    MultiByteToWideChar(CP_ACP, 0, tip_.c_str(), -1, data.szTip, ARRAYSIZE(data.szTip) - 1);
+    CopyTip(tip_, data);
     // A shell that lost the icon says so here; its restart brings it back with this tip.
     if (!Shell_NotifyIconW(NIM_MODIFY, &data)) {
         added_ = false;
     }
 }
 
-std::optional<LRESULT> CTrayIcon::OnMessage(UINT message, WPARAM, LPARAM lParam) {
+void CTrayIcon::SetBadge(const std::string& text) {
+    if (text == badge_) {
+        return;
+    }
+    badge_ = text;
+    badged_.Reset();
+    if (!badge_.empty() && icon_) {
+        // Without a badged icon the plain one stays: the tip still tells the count.
+        badged_ = ui::MakeBadgedIcon(icon_.Get(), TrayIconSize(), badge_);
+    }
+    if (!added_ || !hwnd_ || ending_) {
+        return;
+    }
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = hwnd_;
+    data.uID = kIconId;
+    data.uFlags = NIF_ICON;
+    data.hIcon = ShownIcon();
+    if (!Shell_NotifyIconW(NIM_MODIFY, &data)) {
+        added_ = false;
+    }
+}
+
+std::optional<LRESULT> CTrayIcon::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_INITMENUPOPUP:
+            if (recentMenu_ && reinterpret_cast<HMENU>(wParam) == recentMenu_) {
+                Run(actions_.recentOpened);
+            }
+            return 0;
         case msg::UM_TRAY_NOTIFY:
             OnNotify(static_cast<UINT>(LOWORD(lParam)));
             return 0;
@@ -141,6 +182,11 @@ void CTrayIcon::ShowMenu() {
     const bool phoneBook = actions_.phoneBookAvailable && actions_.phoneBookAvailable();
     AppendMenuW(menu.get(), MF_STRING, CMD_SHOW_PHONE, L"Show phone");
     AppendMenuW(menu.get(), MF_STRING | (phoneBook ? 0 : MF_GRAYED), CMD_PHONE_BOOK, L"Phone book");
+    size_t recentRows = 0;
+    if (HMENU recent = RecentMenu(recentRows)) {
+        // The menu owns its submenu from here on.
+        AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(recent), L"Recent calls");
+    }
     AppendMenuW(menu.get(), MF_STRING, CMD_ABOUT, L"About");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, CMD_QUIT, L"Quit");
@@ -151,9 +197,12 @@ void CTrayIcon::ShowMenu() {
     // message after it lets the menu's end settle (the shell's documented pairing).
     SetForegroundWindow(hwnd_);
     menuOpen_ = true;
+    // Notifications on: the opening of "Recent calls" is one. With TPM_RETURNCMD the choice
+    // comes back here, never as WM_COMMAND.
     const UINT command = static_cast<UINT>(TrackPopupMenu(
-        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, hwnd_, nullptr));
+        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr));
     menuOpen_ = false;
+    recentMenu_ = nullptr;
     PostMessageW(hwnd_, WM_NULL, 0, 0);
 
     switch (command) {
@@ -172,6 +221,47 @@ void CTrayIcon::ShowMenu() {
         case CMD_QUIT:
             Run(actions_.quit);
             break;
+        case CMD_CLEAR_RECENT:
+            if (fw::ShowMessageBox(hwnd_, "Clear the list of recent calls?",
+                                   fw::MessageBoxButtons::YesNo,
+                                   fw::MessageBoxIcon::Question) == fw::MessageBoxResult::Yes) {
+                Run(actions_.clearRecent);
+            }
+            break;
+        default:
+            ChooseRecent(command, recentRows);
+            break;
+    }
+}
+
+// The last calls, newest first, then "Clear recent calls"; null without a call log.
+HMENU CTrayIcon::RecentMenu(size_t& rows) {
+    rows = 0;
+    if (!actions_.recentCalls) {
+        return nullptr;
+    }
+    HMENU recent = CreatePopupMenu();
+    if (!recent) {
+        return nullptr;
+    }
+    const std::vector<std::wstring> calls = actions_.recentCalls();
+    rows = std::min(calls.size(), kRecentRows);
+    for (size_t i = 0; i < rows; ++i) {
+        AppendMenuW(recent, MF_STRING, CMD_RECENT_FIRST + i, calls[i].c_str());
+    }
+    if (rows == 0) {
+        AppendMenuW(recent, MF_STRING | MF_GRAYED, 0, L"No recent calls");
+    }
+    AppendMenuW(recent, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(recent, MF_STRING | (rows ? 0 : MF_GRAYED), CMD_CLEAR_RECENT,
+                L"Clear recent calls");
+    recentMenu_ = recent;
+    return recent;
+}
+
+void CTrayIcon::ChooseRecent(UINT command, size_t rows) {
+    if (command >= CMD_RECENT_FIRST && command < CMD_RECENT_FIRST + rows && actions_.chooseRecent) {
+        actions_.chooseRecent(command - CMD_RECENT_FIRST);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/TrayModel.h"
 #include "framework/Handles.h"
@@ -24,6 +25,12 @@ public:
         std::function<void()> about;
         std::function<void()> quit;
         std::function<void(const std::string&)> number;  // a number handed over
+        // The "Recent calls" submenu: its rows, newest first; the person opened it, chose
+        // the row with this index, or asked to clear the list (and confirmed it).
+        std::function<std::vector<std::wstring>()> recentCalls;
+        std::function<void()> recentOpened;
+        std::function<void(size_t)> chooseRecent;
+        std::function<void()> clearRecent;
     };
 
     // The menu's commands.
@@ -32,7 +39,10 @@ public:
         CMD_PHONE_BOOK = 2,
         CMD_ABOUT = 3,
         CMD_QUIT = 4,
+        CMD_CLEAR_RECENT = 5,
+        CMD_RECENT_FIRST = 100,  // one per row of "Recent calls"
     };
+    static constexpr size_t kRecentRows = 10;
 
     static constexpr wchar_t kClassName[] = L"VoxteloTray";
     static constexpr UINT kIconId = 1;
@@ -46,11 +56,15 @@ public:
     // Creates the hidden window, owned by `owner` (it goes with the owner's window), and adds
     // the icon with the tip. False only when the window cannot be made; an icon the shell
     // refuses now comes with the task bar's next start.
-    bool Create(HWND owner, const std::string& tip);
+    bool Create(HWND owner, const std::wstring& tip);
 
-    // The tooltip (ANSI text); the shell is told only when it changed.
-    void SetTip(const std::string& tip);
-    const std::string& Tip() const { return tip_; }
+    // The tooltip; the shell is told only when it changed.
+    void SetTip(const std::wstring& tip);
+    const std::wstring& Tip() const { return tip_; }
+    // The count badge on the icon ("" for none), drawn at the size the tray shows.
+    void SetBadge(const std::string& text);
+    const std::string& Badge() const { return badge_; }
+    HICON ShownIcon() const { return badged_ ? badged_.Get() : icon_.Get(); }
     bool IsAdded() const { return added_; }
 
     // Takes a number to show (digits and a leading "+"); it reaches the owner from the
@@ -70,12 +84,17 @@ private:
     void RemoveIcon();
     void OnNotify(UINT mouseMessage);
     void ShowMenu();
+    HMENU RecentMenu(size_t& rows);
+    void ChooseRecent(UINT command, size_t rows);
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void ShowNumber();
 
     fw::IconHandle icon_;
+    fw::IconHandle badged_;  // the icon with its badge, while there is one
     Actions actions_;
-    std::string tip_;
+    std::wstring tip_;
+    std::string badge_;
+    HMENU recentMenu_ = nullptr;  // while the menu is open
     bool added_ = false;
     bool ending_ = false;  // the removal in the destructor may let the owner's messages in
     TrayClicks clicks_;

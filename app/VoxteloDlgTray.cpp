@@ -7,6 +7,7 @@
 #include "app/TrayIcon.h"
 #include "app/TrayModel.h"
 #include "core/Messages.h"
+#include "framework/Encoding.h"
 #include "phonebook/BookmarkDlg.h"
 #include "res/resource.h"
 #include "skype/SkypeApi.h"
@@ -22,7 +23,7 @@ void CVoxteloDlg::CreateTray() {
     actions.quit = [this] { Post(WM_CLOSE); };
     actions.number = [this](const std::string& number) { ShowHandedNumber(number); };
     tray_ = std::make_unique<CTrayIcon>(IDR_MAINFRAME, std::move(actions));
-    tray_->Create(Handle(), TrayTipText(dialogState_, activeCarrier_, TrayParty()));
+    tray_->Create(Handle(), fw::Widen(TrayTipText(dialogState_, activeCarrier_, TrayParty())));
 
     // Started by a link: once start-up is over, the phone comes forward with its number.
     if (const std::optional<std::string> number = PhoneLinkNumber(arguments_)) {
@@ -39,7 +40,7 @@ void CVoxteloDlg::UpdateTray() {
         PostRepaint();
     }
     if (tray_) {
-        tray_->SetTip(TrayTipText(dialogState_, activeCarrier_, TrayParty()));
+        tray_->SetTip(fw::Widen(TrayTipText(dialogState_, activeCarrier_, TrayParty())));
     }
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/TrayIcon.h"
+#include "framework/Encoding.h"
 #include "phonebook/BookmarkDlg.h"
 #include "sim/modem/control/SimModemControl.h"
 #include "tests/support/GuiTest.h"
@@ -141,7 +142,7 @@ protected:
         return Wait([&] { return dialog->DialogState() == state; });
     }
     bool WaitForTip(const std::string& tip) {
-        return Wait([&] { return dialog->TrayIcon()->Tip() == tip; });
+        return Wait([&] { return dialog->TrayIcon()->Tip() == fw::Widen(tip); });
     }
     // The window runs on this thread: it must be pumped while the record is watched.
     size_t ModemCalls(const std::string& function, uint64_t afterSeq) const {
