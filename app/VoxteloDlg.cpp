@@ -7,10 +7,11 @@
 
 #include "app/AboutDlg.h"
 #include "app/CommandLine.h"
-#include "app/TrayIcon.h"
-#include "core/ExecutableDirectory.h"
 #include "app/LedDevice.h"
 #include "app/MainSkinHost.h"
+#include "app/TrayIcon.h"
+#include "calllog/CallLog.h"
+#include "core/ExecutableDirectory.h"
 #include "core/Messages.h"
 #include "modem/ModemPhone.h"
 #include "phonebook/BookmarkDlg.h"
@@ -32,6 +33,8 @@ CVoxteloDlg::~CVoxteloDlg() {
     // The tray goes first, out of reach while it goes: the end of its window hands the
     // activation back to this window, whose handlers would otherwise touch it half destroyed.
     tray_.reset();
+    // Ended without a close (F12): the calls still up are logged as they stand.
+    EndCallLog();
 }
 
 bool CVoxteloDlg::OnInitDialog() {
@@ -54,6 +57,7 @@ bool CVoxteloDlg::OnInitDialog() {
     skype_ = std::make_unique<SkypeApi>(Handle());
     skype_->Discover();
     modem_ = std::make_unique<ModemPhone>(Handle());
+    CreateCallLog();
     CreateTray();
     return true;
 }
@@ -172,7 +176,7 @@ std::optional<LRESULT> CVoxteloDlg::Route(UINT message, WPARAM wParam, LPARAM lP
             Invalidate(true);
             return 1;
         case msg::UM_PHONE_KEY:
-            return OnPhoneKey();
+            return OnPhoneKey(wParam);
         case msg::UM_INTERNAL:
             return OnInternal(wParam, lParam);
         case msg::UM_NOTIFIER_CLICKED:
@@ -237,6 +241,7 @@ void CVoxteloDlg::CloseNow() {
         return;
     }
     closed_ = true;
+    EndCallLog();
     HideCallNotice();
     skin_.reset();  // every widget, then the board, then the pictures
     skype_.reset();

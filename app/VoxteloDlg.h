@@ -10,10 +10,15 @@
 #include <vector>
 
 #include "app/RingSound.h"
+#include "calllog/CallRecord.h"
 #include "core/CallState.h"
 #include "framework/Dialog.h"
 #include "framework/GdiplusSession.h"
 
+namespace calllog {
+class CallLog;
+class CallTracker;
+}  // namespace calllog
 class CBookmarkDlg;
 class CDebugDlg;
 class CTaskbarNotifier;
@@ -118,7 +123,7 @@ private:
     void OnSkypeStateChanged();
     void OnModemStateChanged();
     void OnCallerInfo();
-    LRESULT OnPhoneKey();
+    LRESULT OnPhoneKey(WPARAM from);
     LRESULT OnNotifierClicked();
     void StartSkypeCall(const std::string& target);
     void DialModem(const std::string& number);
@@ -266,5 +271,32 @@ private:
     // its window let this window's messages in, which must find everything else still there
     // and no tray.
     std::unique_ptr<CTrayIcon> tray_;  // its window is owned by this one and goes with it
+    // =========================================================================================
+
+    // ==== The call log (VoxteloDlgCallLog.cpp) ===============================================
+    // Each carrier's calls are tracked from its own states, whether the window follows it or
+    // not, and logged in Calls.txt when they end; the tray shows the missed ones not yet seen.
+public:
+    calllog::CallLog* CallLog() const { return callLog_.get(); }
+    size_t UnseenMissedCalls() const;
+
+private:
+    void CreateCallLog();
+    void TrackState(Carrier carrier);
+    void TrackParty(Carrier carrier);
+    void TrackUserEnd(Carrier carrier);
+    void TrackModemCode(int code);
+    void EndCallLog();
+    void OnCallFinished(const calllog::CallRecord& call);
+    // The person brought the phone forward or opened "Recent calls".
+    void MarkCallsSeen();
+    std::wstring TrayTip() const;
+    std::vector<std::wstring> RecentCallRows();
+    void CallBack(size_t row);
+    void ClearRecentCalls();
+
+    std::unique_ptr<calllog::CallLog> callLog_;
+    std::unique_ptr<calllog::CallTracker> callTracker_;
+    std::vector<calllog::CallRecord> recentShown_;  // the rows of the open "Recent calls"
     // =========================================================================================
 };

@@ -26,6 +26,7 @@ LRESULT CVoxteloDlg::OnInternal(WPARAM recipient, LPARAM code) {
             }
             return 1;
         case msg::RECIPIENT_MODEM:
+            TrackModemCode(static_cast<int>(code));
             if (modem_) {
                 modem_->OnEvent(static_cast<int>(code));
             }
@@ -45,6 +46,7 @@ void CVoxteloDlg::OnWindowEvent(int code) {
             RebuildBookList();
             break;
         case msg::EV_SKYPE_PARTNER:
+            TrackParty(Carrier::Skype);
             if (activeCarrier_ == Carrier::Skype) {
                 PostRepaint();
             }
@@ -112,6 +114,7 @@ void CVoxteloDlg::SyncCarrier() {
 }
 
 void CVoxteloDlg::OnSkypeStateChanged() {
+    TrackState(Carrier::Skype);
     const CallState skype = SkypeState();
     // Every event re-reads the state, so two events handled after one change (or a client
     // repeating a call's status) both show the call the window already follows: that is no
@@ -147,6 +150,7 @@ void CVoxteloDlg::OnSkypeStateChanged() {
 // While a call is up the window ignores the modem's call states: a modem call is not
 // rejected, but it does not take the window over either.
 void CVoxteloDlg::OnModemStateChanged() {
+    TrackState(Carrier::Modem);
     const CallState modem = ModemState();
     if (IsSecondCall(modem)) {
         return;
@@ -192,6 +196,7 @@ void CVoxteloDlg::OnCallerInfo() {
     }
     callerNumber_ = modem_->GetCallerNumber();
     callerName_ = modem_->GetCallerName();
+    TrackParty(Carrier::Modem);
     int background = 0;
     if (notifier_ && !notifier_->HasPicture()) {
         background = ModemState() == CallState::RINGING ? IDB_NOTICE_INCOMING : IDB_NOTICE_CALL;
@@ -237,6 +242,8 @@ void CVoxteloDlg::OnCallStart() {
 }
 
 void CVoxteloDlg::OnCallEnd() {
+    TrackUserEnd(Carrier::Skype);
+    TrackUserEnd(Carrier::Modem);
     PostToSkype(msg::EV_SKYPE_HANGUP);
     if (modem_) {
         modem_->Reset();
@@ -280,7 +287,16 @@ void CVoxteloDlg::DialModem(const std::string& number) {
     PostRepaint();
 }
 
-LRESULT CVoxteloDlg::OnPhoneKey() {
+// The modem's own key after a call only brings the window back: a call that began meanwhile
+// is the person's to answer, and a missed call stays unseen until the person looks.
+LRESULT CVoxteloDlg::OnPhoneKey(WPARAM from) {
+    if (from == msg::PHONE_KEY_AFTER_CALL) {
+        if (!IsCallUp(dialogState_)) {
+            Show(SW_SHOWNORMAL);
+            startHidden_ = false;
+        }
+        return 0;
+    }
     switch (dialogState_) {
         case CallState::DIALING:
         case CallState::ANSWERING:
@@ -292,6 +308,7 @@ LRESULT CVoxteloDlg::OnPhoneKey() {
         default:
             Show(SW_SHOWNORMAL);
             startHidden_ = false;
+            MarkCallsSeen();
             break;
     }
     return 0;
@@ -303,6 +320,7 @@ LRESULT CVoxteloDlg::OnNotifierClicked() {
         OnCallStart();
         return 0;
     }
+    TrackUserEnd(Carrier::Modem);
     if (modem_) {
         modem_->Reset();
     }

@@ -7,7 +7,7 @@
 #include "app/TrayIcon.h"
 #include "app/TrayModel.h"
 #include "core/Messages.h"
-#include "framework/Encoding.h"
+#include "calllog/RecentCallsText.h"
 #include "phonebook/BookmarkDlg.h"
 #include "res/resource.h"
 #include "skype/SkypeApi.h"
@@ -22,8 +22,13 @@ void CVoxteloDlg::CreateTray() {
     // The clean way out, as the system menu's close.
     actions.quit = [this] { Post(WM_CLOSE); };
     actions.number = [this](const std::string& number) { ShowHandedNumber(number); };
+    actions.recentCalls = [this] { return RecentCallRows(); };
+    actions.recentOpened = [this] { MarkCallsSeen(); };
+    actions.chooseRecent = [this](size_t row) { CallBack(row); };
+    actions.clearRecent = [this] { ClearRecentCalls(); };
     tray_ = std::make_unique<CTrayIcon>(IDR_MAINFRAME, std::move(actions));
-    tray_->Create(Handle(), fw::Widen(TrayTipText(dialogState_, activeCarrier_, TrayParty())));
+    tray_->Create(Handle(), TrayTip());
+    tray_->SetBadge(calllog::BadgeText(UnseenMissedCalls()));
 
     // Started by a link: once start-up is over, the phone comes forward with its number.
     if (const std::optional<std::string> number = PhoneLinkNumber(arguments_)) {
@@ -40,7 +45,8 @@ void CVoxteloDlg::UpdateTray() {
         PostRepaint();
     }
     if (tray_) {
-        tray_->SetTip(fw::Widen(TrayTipText(dialogState_, activeCarrier_, TrayParty())));
+        tray_->SetTip(TrayTip());
+        tray_->SetBadge(calllog::BadgeText(UnseenMissedCalls()));
     }
 }
 
@@ -65,6 +71,7 @@ void CVoxteloDlg::ShowPhone() {
     Show(SW_SHOWNORMAL);
     startHidden_ = false;
     SetForegroundWindow(Handle());
+    MarkCallsSeen();
     PostRepaint();
 }
 

@@ -22,6 +22,7 @@ constexpr unsigned UM_NOTIFIER_CLICKED = kWmUser + 3;  // from the call notice, 
 constexpr unsigned UM_DEBUG_TEXT = kWmUser + 10;       // sent to the "Debug Window"; wParam 0,
                                                        // lParam a COPYDATASTRUCT with one text
 constexpr unsigned UM_PHONE_KEY = kWmUser + 153;  // 0x499, any process: show / answer / hang up
+constexpr unsigned PHONE_KEY_AFTER_CALL = 1;  // its wParam from the modem after a call: show only
 
 // Messages of the tray icon's own hidden window (app/TrayIcon.h), not of the main window.
 constexpr unsigned UM_TRAY_NOTIFY = kWmUser + 20;  // from the shell: lParam the mouse message

@@ -57,7 +57,7 @@ void ModemPhone::Reset() {
     Initialize();
     callerNumber_.clear();
     callerName_.clear();
-    PostMessageA(window_, msg::UM_PHONE_KEY, 0, 0);
+    PostMessageA(window_, msg::UM_PHONE_KEY, msg::PHONE_KEY_AFTER_CALL, 0);
 }
 
 void ModemPhone::ReleaseDevice() {
@@ -190,7 +190,7 @@ void ModemPhone::OnLineLost(const std::string& why) {
         ReopenLostLine();
     }
     if (callWasUp) {
-        PostMessageA(window_, msg::UM_PHONE_KEY, 0, 0);  // the window comes back, as after a call
+        PostMessageA(window_, msg::UM_PHONE_KEY, msg::PHONE_KEY_AFTER_CALL, 0);  // the window comes back, as after a call
     }
 }
 

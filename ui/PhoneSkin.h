@@ -83,6 +83,8 @@ public:
     // Left and right: close the pop-up or choose Skype; open the numbers or choose the modem.
     void SelectSkypeSide();
     void SelectModemSide();
+    // Selects the Skype contact with this handle; false when the list has none.
+    bool SelectSkypeContact(const std::string& handle);
     // Whether (x, y) lies in the part of the list area where items count as visible.
     bool IsInListView(int x, int y);
     // A click at (x, y) on a list item: selects it while the point is in the list's view; a

@@ -126,6 +126,17 @@ void PhoneSkin::Page(int steps) {
     host_.RequestRepaint();
 }
 
+bool PhoneSkin::SelectSkypeContact(const std::string& handle) {
+    for (ContactItem* item = skypeListHead_; item; item = item->Next()) {
+        if (item->Name() == handle) {
+            SetWidgetState(item, true);
+            host_.RequestRepaint();
+            return true;
+        }
+    }
+    return false;
+}
+
 // Left: an open pop-up closes first; otherwise a ready Skype becomes the carrier.
 void PhoneSkin::SelectSkypeSide() {
     if (!CanNavigate()) {

@@ -63,7 +63,9 @@ private:
             for (int i = 0; i < GetMenuItemCount(menu); ++i) {
                 char text[64] = {};
                 GetMenuStringA(menu, i, text, 64, MF_BYPOSITION);
-                const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+                UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+                // A submenu's item count stands in the high byte.
+                state = (state & MF_POPUP) ? (state & 0xFF) : state;
                 const bool greyed = (state & MF_GRAYED) != 0;
                 items += (state & MF_SEPARATOR) ? std::string("-")
                                                 : text + std::string(greyed ? " (greyed)" : "");
@@ -188,7 +190,7 @@ TEST_F(Tray, ALeftClickIsThePhoneKeyAndTheTipFollowsTheCall) {
 TEST_F(Tray, TheMenuShowsThePhoneItsPhoneBookTheAboutBoxAndQuitsTheCleanWay) {
     const auto menu = [](bool phoneBook) {
         return std::string("Show phone\nPhone book") + (phoneBook ? "" : " (greyed)") +
-               "\nAbout\n-\nQuit\n";
+               "\nRecent calls\nAbout\n-\nQuit\n";
     };
     struct Case {
         const char* pick;
