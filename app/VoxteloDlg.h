@@ -11,6 +11,7 @@
 
 #include "app/RingSound.h"
 #include "calllog/CallRecord.h"
+#include "ui/Pixels.h"
 #include "core/CallState.h"
 #include "framework/Dialog.h"
 #include "framework/GdiplusSession.h"
@@ -295,8 +296,13 @@ private:
     void CallBack(size_t row);
     void ClearRecentCalls();
 
+    void DrawMissedCue(ui::PixelView canvas);
+
+    static constexpr int kMissedCueHeight = 15;
     std::unique_ptr<calllog::CallLog> callLog_;
     std::unique_ptr<calllog::CallTracker> callTracker_;
     std::vector<calllog::CallRecord> recentShown_;  // the rows of the open "Recent calls"
+    ui::PixelBuffer missedCue_;
+    std::string missedCueText_;
     // =========================================================================================
 };

@@ -14,7 +14,10 @@
 #include "modem/ModemPhone.h"
 #include "skype/SkypeApi.h"
 #include "skype/SkypeContact.h"
+#include "ui/CountBadge.h"
 #include "ui/PhoneSkin.h"
+#include "ui/WidgetBoard.h"
+#include "ui/WidgetIds.h"
 
 namespace {
 
@@ -157,5 +160,30 @@ void CVoxteloDlg::ClearRecentCalls() {
         callLog_->Clear();
         UpdateTray();
         PostRepaint();
+    }
+}
+
+// The one cue on the phone itself: the count on the phone-book key's corner, over the key and
+// the frame, so that nothing else moves.
+void CVoxteloDlg::DrawMissedCue(ui::PixelView canvas) {
+    const std::string text = calllog::BadgeText(UnseenMissedCalls());
+    const ui::WidgetBoard* board = skin_ ? skin_->Board() : nullptr;
+    if (text.empty() || !board) {
+        return;
+    }
+    for (size_t i = 0; i < board->Count(); ++i) {
+        const ui::SkinWidget* key = board->At(i);
+        if (key->Id() != ui::WID_BOOKMARK || key->IsHidden()) {
+            continue;
+        }
+        if (text != missedCueText_) {
+            missedCue_ = ui::RenderCountBadge(text, kMissedCueHeight);
+            missedCueText_ = text;
+        }
+        const ui::Rect& at = key->ImageRect();
+        ui::Composite(canvas, missedCue_.View(),
+                      at.right - missedCue_.Width() + kMissedCueHeight / 3,
+                      at.top - kMissedCueHeight / 3, 255);
+        return;
     }
 }
