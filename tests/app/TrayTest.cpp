@@ -12,6 +12,7 @@
 #include <atomic>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -21,6 +22,7 @@
 
 #include "app/TrayIcon.h"
 #include "framework/Encoding.h"
+#include "framework/Text.h"
 #include "phonebook/BookmarkDlg.h"
 #include "sim/modem/control/SimModemControl.h"
 #include "tests/support/GuiTest.h"
@@ -185,6 +187,48 @@ TEST_F(Tray, ALeftClickIsThePhoneKeyAndTheTipFollowsTheCall) {
     EXPECT_TRUE(ModemDid("lineDrop", mark));
     ASSERT_TRUE(WaitForState(CallState::NORMAL));
     EXPECT_TRUE(WaitForTip("Voxtelo - ready (modem)"));
+}
+
+// Missed calls stay counted on the icon, in its tip and on the phone-book key, through the
+// phone's own return after a call and a restart, until the person brings the phone forward.
+TEST_F(Tray, MissedCallsAreCountedUntilThePersonBringsThePhoneForward) {
+    const std::string calls = test::TestProgramFolder() + "Calls.txt";
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const std::string today = fw::Format("%04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
+    std::ofstream(calls, std::ios::binary | std::ios::trunc)
+        << "# Voxtelo calls 1\r\n"
+        << today << " 09:15:00\tmodem\tin\tmissed\t5550100\t\t0\r\n"
+        << today << " 10:42:00\tskype\tin\tmissed\tbob\tBob Brown\t0\r\n";
+    const auto counted = [&](const std::string& badge, const std::string& tip) {
+        return Wait([&] {
+            return dialog->TrayIcon()->Badge() == badge &&
+                   dialog->TrayIcon()->Tip().rfind(fw::Widen(tip, CP_UTF8), 0) == 0 &&
+                   (badge.empty() || dialog->TrayIcon()->ShownIcon() != nullptr);
+        });
+    };
+    Start();
+    EXPECT_TRUE(counted("2", "2 missed calls \xE2\x80\x94 Bob Brown, 10:42\nVoxtelo"));
+
+    // A call nobody answers: the phone comes back by itself, and the count goes on.
+    modem.Ring("5551234");
+    ASSERT_TRUE(WaitForState(CallState::RINGING));
+    modem.HangUp();
+    ASSERT_TRUE(Wait([&] { return dialog->IsVisible(); }));
+    EXPECT_TRUE(counted("3", "3 missed calls \xE2\x80\x94 Alice, "));
+
+    Start();
+    EXPECT_TRUE(counted("3", "3 missed calls")) << "the count is kept in the log";
+    Click(1);
+    EXPECT_TRUE(Wait([&] { return dialog->IsVisible(); }));
+    EXPECT_TRUE(counted("", "Voxtelo - ready"));
+    dialog.reset();
+    std::ifstream kept(calls, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(kept)), {});
+    EXPECT_NE(text.find("\tmodem\tin\tmissed\t5551234\tAlice\t0\r\n# seen "), std::string::npos)
+        << text;
+    kept.close();
+    DeleteFileA(calls.c_str());
 }
 
 TEST_F(Tray, TheMenuShowsThePhoneItsPhoneBookTheAboutBoxAndQuitsTheCleanWay) {
