@@ -184,8 +184,9 @@ void CVoxteloDlg::OnModemStateChanged() {
 }
 
 // The notice keeps its picture, which the state change just before set. A modem call that
-// rings while a Skype call is up had no state change the window followed: with no picture
-// yet its notice would have no size, so it takes the one its state calls for.
+// rings while a Skype call is up had no state change the window followed, so its notice
+// still has the picture of an earlier call, or none: a ringing call always shows the
+// incoming picture, and any other call one at all.
 void CVoxteloDlg::OnCallerInfo() {
     if (!modem_) {
         return;
@@ -193,8 +194,10 @@ void CVoxteloDlg::OnCallerInfo() {
     callerNumber_ = modem_->GetCallerNumber();
     callerName_ = modem_->GetCallerName();
     int background = 0;
-    if (notifier_ && !notifier_->HasPicture()) {
-        background = ModemState() == CallState::RINGING ? IDB_NOTICE_INCOMING : IDB_NOTICE_CALL;
+    if (ModemState() == CallState::RINGING) {
+        background = IDB_NOTICE_INCOMING;
+    } else if (notifier_ && !notifier_->HasPicture()) {
+        background = IDB_NOTICE_CALL;
     }
     ShowCallNotice(NoticeText("%s\n%s\n"), background);
 }

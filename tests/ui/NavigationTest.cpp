@@ -151,6 +151,56 @@ TEST_F(Navigation, UpAndDownWalkThePopupsNumbersWhileItIsOpen) {
     EXPECT_EQ(BookIndex(), 0);
 }
 
+// The user's own number stays on the display line unless the user moves the selection.
+TEST_F(Navigation, OnlyASelectionTheUserMovesReplacesTheUsersOwnNumber) {
+    struct Case {
+        const char* what;
+        Carrier carrier;
+        bool typed;
+        int from;
+        Operation operation;  // RebuildBookList: a reload of the book
+        int to;
+        std::string shown;
+    } cases[] = {
+        {"up on the head", Carrier::Modem, true, 0, &PhoneSkin::SelectPrevious, 0, "0123"},
+        {"home on the head", Carrier::Modem, true, 0, &PhoneSkin::SelectFirst, 0, "0123"},
+        {"end on the last", Carrier::Modem, true, 9, &PhoneSkin::SelectLast, 9, "0123"},
+        {"down", Carrier::Modem, true, 0, &PhoneSkin::SelectNext, 1, "555001"},
+        {"a reload", Carrier::Modem, true, 3, &PhoneSkin::RebuildBookList, 0, "0123"},
+        {"a reload, a selection's number", Carrier::Modem, false, 3, &PhoneSkin::RebuildBookList,
+         0, "555000"},
+        {"a reload on the Skype side", Carrier::Skype, false, 3, &PhoneSkin::RebuildBookList, 0,
+         "0123"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.carrier = Carrier::Modem;
+        Select(skin.BookListHead(), c.from);
+        host.carrier = c.carrier;
+        host.dialString = "0123";
+        host.dialStringTyped = c.typed;
+        (skin.*c.operation)();
+        EXPECT_EQ(BookIndex(), c.to);
+        EXPECT_EQ(host.dialString, c.shown);
+    }
+}
+
+TEST_F(Navigation, HomeEndAndThePageKeysTakeTheOpenPopupAlong) {
+    const std::pair<Operation, int> steps[] = {{&PhoneSkin::SelectLast, 9},
+                                               {&PhoneSkin::PageUp, 5},
+                                               {&PhoneSkin::SelectFirst, 0},
+                                               {&PhoneSkin::PageDown, 4}};
+    host.carrier = Carrier::Modem;
+    skin.ShowNumbers(skin.SelectedBookItem());
+    for (const auto& [operation, to] : steps) {
+        (skin.*operation)();
+        ASSERT_EQ(BookIndex(), to);
+        ASSERT_TRUE(skin.IsPopupOpen());
+        EXPECT_EQ(skin.SelectedNumber()->Label(), "55500" + std::to_string(to));
+        EXPECT_EQ(host.dialString, "55500" + std::to_string(to));
+    }
+}
+
 TEST_F(Navigation, LeftAndRightCloseThePopupOpenItOrChooseTheOtherCarrier) {
     struct Case {
         const char* what;
