@@ -294,6 +294,9 @@ LRESULT CVoxteloDlg::OnPhoneKey() {
             break;
         default:
             Show(SW_SHOWNORMAL);
+            // Shown, the phone still needs the foreground for the keys; the system grants it
+            // when the sender of the key passed it on (LetPhoneComeForward).
+            SetForegroundWindow(Handle());
             startHidden_ = false;
             break;
     }

@@ -107,8 +107,10 @@ void CTaskbarNotifier::StopTimer(unsigned id) {
     fw::WindowBase::StopTimer(id);
 }
 
+// SW_SHOW would activate the notice: the keys the user is typing, in this program or another,
+// would go to it.
 void CTaskbarNotifier::ShowInPlace() {
-    ShowWindow(Handle(), SW_SHOW);
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
 }
 
 void CTaskbarNotifier::Move(int left, int top, int width, int height) {
