@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr UINT_PTR kAddRetryTimer = 1;
+
 UINT TaskbarCreatedMessage() {
     static const UINT message = fw::RegisterMessage("TaskbarCreated");
     return message;
@@ -28,11 +30,12 @@ void Run(const std::function<void()>& action) {
 
 }  // namespace
 
-CTrayIcon::CTrayIcon(int iconId, Actions actions)
+CTrayIcon::CTrayIcon(int iconId, Actions actions, TrayAddRetry retry)
     : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId),
                                           IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                           GetSystemMetrics(SM_CYSMICON), 0))),
-      actions_(std::move(actions)) {}
+      actions_(std::move(actions)),
+      retry_(retry) {}
 
 CTrayIcon::~CTrayIcon() {
     ending_ = true;
@@ -49,32 +52,55 @@ bool CTrayIcon::Create(HWND owner, const std::string& tip) {
         return false;
     }
     TaskbarCreatedMessage();
+    retriesLeft_ = retry_.attempts;
     AddIcon();
     return true;
 }
 
-bool CTrayIcon::AddIcon() {
+NOTIFYICONDATAW CTrayIcon::IconData(UINT flags) const {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof(data);
     data.hWnd = hwnd_;
     data.uID = kIconId;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uFlags = flags;
     data.uCallbackMessage = msg::UM_TRAY_NOTIFY;
     data.hIcon = icon_.Get();
     // The shell's tip holds 127 characters; a longer one is cut.
     MultiByteToWideChar(CP_ACP, 0, tip_.c_str(), -1, data.szTip, ARRAYSIZE(data.szTip) - 1);
+    return data;
+}
+
+// A shell that is still starting (a phone started at sign-in) may time out and refuse an add
+// although its task bar stands, and then sends no "TaskbarCreated": the add is tried again.
+bool CTrayIcon::AddIcon() {
+    NOTIFYICONDATAW data = IconData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     added_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    if (!added_ && retriesLeft_ > 0) {
+        --retriesLeft_;
+        StartTimer(kAddRetryTimer, retry_.periodMs);
+    }
     return added_;
+}
+
+// An add that timed out may have been carried out late: the icon is there if it takes a
+// change.
+void CTrayIcon::OnAddRetry() {
+    StopTimer(kAddRetryTimer);
+    if (added_ || ending_) {
+        return;
+    }
+    NOTIFYICONDATAW data = IconData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    added_ = Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+    if (!added_) {
+        AddIcon();
+    }
 }
 
 void CTrayIcon::RemoveIcon() {
     if (!added_) {
         return;
     }
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = hwnd_;
-    data.uID = kIconId;
+    NOTIFYICONDATAW data = IconData(0);
     Shell_NotifyIconW(NIM_DELETE, &data);
     added_ = false;
 }
@@ -87,20 +113,21 @@ void CTrayIcon::SetTip(const std::string& tip) {
     if (!added_ || !hwnd_ || ending_) {
         return;  // the next add carries it
     }
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = hwnd_;
-    data.uID = kIconId;
-    data.uFlags = NIF_TIP;
-    MultiByteToWideChar(CP_ACP, 0, tip_.c_str(), -1, data.szTip, ARRAYSIZE(data.szTip) - 1);
+    NOTIFYICONDATAW data = IconData(NIF_TIP);
     // A shell that lost the icon says so here; its restart brings it back with this tip.
     if (!Shell_NotifyIconW(NIM_MODIFY, &data)) {
         added_ = false;
     }
 }
 
-std::optional<LRESULT> CTrayIcon::OnMessage(UINT message, WPARAM, LPARAM lParam) {
+std::optional<LRESULT> CTrayIcon::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_TIMER:
+            if (wParam == kAddRetryTimer) {
+                OnAddRetry();
+                return 0;
+            }
+            break;
         case msg::UM_TRAY_NOTIFY:
             OnNotify(static_cast<UINT>(LOWORD(lParam)));
             return 0;
@@ -116,6 +143,7 @@ std::optional<LRESULT> CTrayIcon::OnMessage(UINT message, WPARAM, LPARAM lParam)
     if (message == TaskbarCreatedMessage()) {
         // A new task bar knows no icon of ours.
         added_ = false;
+        retriesLeft_ = retry_.attempts;
         AddIcon();
         return 0;
     }

@@ -53,19 +53,15 @@ const char kTwoContacts[] =
     "[Alice]\r\nPhone_Home=1111\r\nPhone_Office=2222\r\nPhone_Mobile=3333\r\n"
     "[Bob]\r\nPhone_Home=\r\nPhone_Office=\r\nPhone_Mobile=4444\r\n";
 
-// A phone installed in a folder named in a script the ANSI code page lacks (Greek beside the
-// prefix's 1252) still finds its book: the path as "?" would open nothing.
+// Greek, which the prefix's code page 1252 lacks, would come back as "?" and open nothing.
 TEST_F(BookmarkStoreTest, ABookInAFolderOfAnotherScriptIsFoundThroughItsAnsiPath) {
-    const std::string ansiFolder = folder_.Path("");
-    std::wstring folder(ansiFolder.begin(), ansiFolder.end());  // ASCII: the temp folder
-    folder += L"\x03a4\x03b7\x03bb\x03ad\x03c6\x03c9\x03bd\x03bf";
+    const std::string temp = folder_.Path("");
+    const std::wstring folder = std::wstring(temp.begin(), temp.end()) + L"\x03a4\x03b7\x03bb";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    const std::wstring book = folder + L"\\Bookmark.ini";
-    CloseHandle(CreateFileW(book.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    store_.SetFile(AnsiPathOf(book).c_str());
+    store_.SetFile((AnsiPathOf(folder) + "\\Bookmark.ini").c_str());
     EXPECT_TRUE(store_.SaveEntry("Alice", "1", "2", "3"));
     EXPECT_EQ(store_.ListNames(), Lines{"Alice"});
-    EXPECT_TRUE(DeleteFileW(book.c_str()));
+    EXPECT_TRUE(DeleteFileW((folder + L"\\Bookmark.ini").c_str()));
     EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
 }
 

@@ -395,27 +395,6 @@ TEST_F(PhoneSkinTest, ACarriersKeyIsShownExactlyWhileItsBackEndIsReady) {
     }
 }
 
-// A line that opens after the book loaded (a failed start, a resume, a reset) finds its list.
-TEST_F(PhoneSkinTest, TheBookIsListedWhileTheLineIsClosedAndAReloadClosesThePopup) {
-    host.AddBookEntry("Ann", "5551", "", "");
-    host.AddBookEntry("Bob", "5552", "", "");
-    skin.RebuildBookList();
-    ASSERT_EQ(Items(skin.BookListHead()).size(), 2u);
-
-    ModemReadyWithBook(0);
-    Paint();
-    for (ContactItem* item : Items(skin.BookListHead())) {
-        EXPECT_FALSE(item->IsHidden()) << item->Name();
-    }
-    // The pop-up shows the numbers of an entry that a reload may have deleted.
-    skin.ShowNumbers(skin.BookListHead()->Next());
-    host.book.erase(host.book.begin() + 1);
-    skin.RebuildBookList();
-    EXPECT_FALSE(skin.IsPopupOpen());
-    EXPECT_EQ(skin.SelectedNumber(), nullptr);
-    EXPECT_EQ(host.dialString, "5551");
-}
-
 TEST_F(PhoneSkinTest, ItemsAndTheHoverKeepNothingOfReplacedRecords) {
     SkypeReadyWithContacts(3);
     ModemReadyWithBook(3);
