@@ -339,8 +339,7 @@ TEST_F(PhoneBookDialog, AFileThatCannotBeWrittenIsReportedAndNothingTypedIsLost)
     }
 }
 
-// The store writes and removes a section of that name whenever it reads the names.
-TEST_F(PhoneBookDialog, ANameTheBookCannotKeepIsRefusedWithAMessage) {
+TEST_F(PhoneBookDialog, TheStoresProbeNameIsRefusedWithAMessage) {
     Type(IDC_BOOK_NAME, " #@@# ");
     test::MessageBoxWatcher boxes(IDOK);
     Click(IDC_BOOK_APPLY);

@@ -151,28 +151,26 @@ TEST_F(Navigation, UpAndDownWalkThePopupsNumbersWhileItIsOpen) {
     EXPECT_EQ(BookIndex(), 0);
 }
 
-// Only a selection the user moves replaces the user's own number, and an open pop-up follows
-// it. A reload, here with the line closed, builds the list and closes the pop-up, whose entry
-// may be gone.
+// Only a moved selection replaces the user's own number; an open pop-up follows it. A reload
+// (here with the line closed) builds the list and closes the pop-up, whose entry may be gone.
 TEST_F(Navigation, TheDisplayAndThePopupFollowOnlyASelectionTheUserMoves) {
     const Operation reload = &PhoneSkin::RebuildBookList;
     struct Case {
         Carrier carrier;
         bool typed, popup;
-        int from;
+        int from, to;
         Operation operation;
-        int to;
         std::string shown;
     } cases[] = {
-        {Carrier::Modem, true, false, 0, &PhoneSkin::SelectPrevious, 0, "0123"},
-        {Carrier::Modem, true, false, 9, &PhoneSkin::SelectLast, 9, "0123"},
-        {Carrier::Modem, true, false, 0, &PhoneSkin::SelectNext, 1, "555001"},
-        {Carrier::Modem, true, false, 3, reload, 0, "0123"},
-        {Carrier::Modem, false, false, 3, reload, 0, "555000"},
-        {Carrier::Skype, false, false, 3, reload, 0, "0123"},
-        {Carrier::Modem, false, true, 2, &PhoneSkin::SelectLast, 9, "555009"},
-        {Carrier::Modem, false, true, 9, &PhoneSkin::PageUp, 5, "555005"},
-        {Carrier::Modem, false, true, 3, reload, 0, "555000"},
+        {Carrier::Modem, true, false, 0, 0, &PhoneSkin::SelectPrevious, "0123"},
+        {Carrier::Modem, true, false, 9, 9, &PhoneSkin::SelectLast, "0123"},
+        {Carrier::Modem, true, false, 0, 1, &PhoneSkin::SelectNext, "555001"},
+        {Carrier::Modem, true, false, 3, 0, reload, "0123"},
+        {Carrier::Modem, false, false, 3, 0, reload, "555000"},
+        {Carrier::Skype, false, false, 3, 0, reload, "0123"},
+        {Carrier::Modem, false, true, 2, 9, &PhoneSkin::SelectLast, "555009"},
+        {Carrier::Modem, false, true, 9, 5, &PhoneSkin::PageUp, "555005"},
+        {Carrier::Modem, false, true, 3, 0, reload, "555000"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "from " << c.from << " to " << c.to);
