@@ -60,6 +60,12 @@ std::string MainSkinHost::DialString() const {
 
 void MainSkinHost::SetDialString(const std::string& text) {
     window_.dialString_ = text;
+    window_.dialStringTyped_ = false;
+}
+
+// A cleared display line holds no number to keep.
+bool MainSkinHost::DialStringTyped() const {
+    return window_.dialStringTyped_ && !window_.dialString_.empty();
 }
 
 std::string MainSkinHost::CallerNumber() const {

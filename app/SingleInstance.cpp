@@ -44,6 +44,13 @@ bool SingleInstance::Claim(const std::function<bool(HWND phone)>& handOver) {
     }
 }
 
+void LetPhoneComeForward(HWND phone) {
+    DWORD process = 0;
+    if (GetWindowThreadProcessId(phone, &process) != 0) {
+        AllowSetForegroundWindow(process);  // refused only when this start has no right itself
+    }
+}
+
 bool PostPhoneKey(HWND phone) {
     return PostMessageA(phone, msg::UM_PHONE_KEY, 0, 0) != FALSE;
 }

@@ -46,3 +46,7 @@ private:
 
 // The hand-over of a plain start: the phone key, posted to the running phone.
 bool PostPhoneKey(HWND phone);
+
+// Passes this process's right to the foreground on to the running phone, which as a process
+// in the background could not come forward by itself.
+void LetPhoneComeForward(HWND phone);

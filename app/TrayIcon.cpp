@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr UINT_PTR kAddRetryTimer = 1;
+
 UINT TaskbarCreatedMessage() {
     static const UINT message = fw::RegisterMessage("TaskbarCreated");
     return message;
@@ -42,10 +44,11 @@ int TrayIconSize() {
 
 }  // namespace
 
-CTrayIcon::CTrayIcon(int iconId, Actions actions)
+CTrayIcon::CTrayIcon(int iconId, Actions actions, TrayAddRetry retry)
     : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId),
                                           IMAGE_ICON, TrayIconSize(), TrayIconSize(), 0))),
-      actions_(std::move(actions)) {}
+      actions_(std::move(actions)),
+      retry_(retry) {}
 
 CTrayIcon::~CTrayIcon() {
     ending_ = true;
@@ -62,31 +65,54 @@ bool CTrayIcon::Create(HWND owner, const std::wstring& tip) {
         return false;
     }
     TaskbarCreatedMessage();
+    retriesLeft_ = retry_.attempts;
     AddIcon();
     return true;
 }
 
-bool CTrayIcon::AddIcon() {
+NOTIFYICONDATAW CTrayIcon::IconData(UINT flags) const {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof(data);
     data.hWnd = hwnd_;
     data.uID = kIconId;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uFlags = flags;
     data.uCallbackMessage = msg::UM_TRAY_NOTIFY;
     data.hIcon = ShownIcon();
     CopyTip(tip_, data);
+    return data;
+}
+
+// A shell that is still starting (a phone started at sign-in) may time out and refuse an add
+// although its task bar stands, and then sends no "TaskbarCreated": the add is tried again.
+bool CTrayIcon::AddIcon() {
+    NOTIFYICONDATAW data = IconData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     added_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    if (!added_ && retriesLeft_ > 0) {
+        --retriesLeft_;
+        StartTimer(kAddRetryTimer, retry_.periodMs);
+    }
     return added_;
+}
+
+// An add that timed out may have been carried out late: the icon is there if it takes a
+// change.
+void CTrayIcon::OnAddRetry() {
+    StopTimer(kAddRetryTimer);
+    if (added_ || ending_) {
+        return;
+    }
+    NOTIFYICONDATAW data = IconData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    added_ = Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+    if (!added_) {
+        AddIcon();
+    }
 }
 
 void CTrayIcon::RemoveIcon() {
     if (!added_) {
         return;
     }
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = hwnd_;
-    data.uID = kIconId;
+    NOTIFYICONDATAW data = IconData(0);
     Shell_NotifyIconW(NIM_DELETE, &data);
     added_ = false;
 }
@@ -99,12 +125,7 @@ void CTrayIcon::SetTip(const std::wstring& tip) {
     if (!added_ || !hwnd_ || ending_) {
         return;  // the next add carries it
     }
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = hwnd_;
-    data.uID = kIconId;
-    data.uFlags = NIF_TIP;
-    CopyTip(tip_, data);
+    NOTIFYICONDATAW data = IconData(NIF_TIP);
     // A shell that lost the icon says so here; its restart brings it back with this tip.
     if (!Shell_NotifyIconW(NIM_MODIFY, &data)) {
         added_ = false;
@@ -124,12 +145,7 @@ void CTrayIcon::SetBadge(const std::string& text) {
     if (!added_ || !hwnd_ || ending_) {
         return;
     }
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = hwnd_;
-    data.uID = kIconId;
-    data.uFlags = NIF_ICON;
-    data.hIcon = ShownIcon();
+    NOTIFYICONDATAW data = IconData(NIF_ICON);
     if (!Shell_NotifyIconW(NIM_MODIFY, &data)) {
         added_ = false;
     }
@@ -142,6 +158,12 @@ std::optional<LRESULT> CTrayIcon::OnMessage(UINT message, WPARAM wParam, LPARAM 
                 Run(actions_.recentOpened);
             }
             return 0;
+        case WM_TIMER:
+            if (wParam == kAddRetryTimer) {
+                OnAddRetry();
+                return 0;
+            }
+            break;
         case msg::UM_TRAY_NOTIFY:
             OnNotify(static_cast<UINT>(LOWORD(lParam)));
             return 0;
@@ -157,6 +179,7 @@ std::optional<LRESULT> CTrayIcon::OnMessage(UINT message, WPARAM wParam, LPARAM 
     if (message == TaskbarCreatedMessage()) {
         // A new task bar knows no icon of ours.
         added_ = false;
+        retriesLeft_ = retry_.attempts;
         AddIcon();
         return 0;
     }

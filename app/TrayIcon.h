@@ -13,6 +13,12 @@
 #include "framework/Handles.h"
 #include "framework/Window.h"
 
+// How a refused add of the icon is tried again: every `periodMs`, at most `attempts` times.
+struct TrayAddRetry {
+    UINT periodMs = 3000;
+    int attempts = 40;  // two minutes of a shell that is still starting
+};
+
 class CTrayIcon : public fw::Window {
 public:
     // What the icon asks of the phone; each runs on the GUI thread, from the window's own
@@ -50,7 +56,7 @@ public:
     static constexpr ULONG_PTR kNumberTag = 0x564F5854;
 
     // `iconId` is an icon resource of the program; the tray shows its small size.
-    CTrayIcon(int iconId, Actions actions);
+    CTrayIcon(int iconId, Actions actions, TrayAddRetry retry = TrayAddRetry());
     ~CTrayIcon() override;
 
     // Creates the hidden window, owned by `owner` (it goes with the owner's window), and adds
@@ -80,7 +86,9 @@ protected:
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    NOTIFYICONDATAW IconData(UINT flags) const;
     bool AddIcon();
+    void OnAddRetry();
     void RemoveIcon();
     void OnNotify(UINT mouseMessage);
     void ShowMenu();
@@ -96,6 +104,8 @@ private:
     std::string badge_;
     HMENU recentMenu_ = nullptr;  // while the menu is open
     bool added_ = false;
+    TrayAddRetry retry_;
+    int retriesLeft_ = 0;
     bool ending_ = false;  // the removal in the destructor may let the owner's messages in
     TrayClicks clicks_;
     bool menuOpen_ = false;

@@ -15,6 +15,7 @@ bool CVoxteloApp::InitInstance(std::vector<std::string> arguments) {
     SingleInstance instance;
     const std::optional<std::string> number = PhoneLinkNumber(arguments);
     const bool isPhone = instance.Claim([&](HWND phone) {
+        LetPhoneComeForward(phone);
         if (!number) {
             return PostPhoneKey(phone);
         }

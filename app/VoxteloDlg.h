@@ -73,8 +73,12 @@ public:
     const std::string& CallerNumber() const { return callerNumber_; }
     const std::string& CallerName() const { return callerName_; }
     const std::string& DialString() const { return dialString_; }
-    // The number on the display line, as the keypad or a phone-book pick leaves it.
-    void SetDialString(const std::string& number) { dialString_ = number; }
+    // The user's own number on the display line, as the keys or a link leave it: a reload of
+    // the phone book never replaces it.
+    void SetDialString(const std::string& number) {
+        dialString_ = number;
+        dialStringTyped_ = true;
+    }
     CDebugDlg* DebugWindow() const { return debugDlg_; }
     CTaskbarNotifier* Notifier() const { return notifier_.get(); }
     CBookmarkDlg* BookmarkDialog() const { return bookmarkDlg_; }
@@ -153,6 +157,7 @@ private:
     std::string ringPath_;
     RingSound ring_;
     std::string dialString_;
+    bool dialStringTyped_ = false;  // typed on the keys or handed over, not a selection's
     std::string callerNumber_;
     std::string callerName_;
 

@@ -188,8 +188,9 @@ void CVoxteloDlg::OnModemStateChanged() {
 }
 
 // The notice keeps its picture, which the state change just before set. A modem call that
-// rings while a Skype call is up had no state change the window followed: with no picture
-// yet its notice would have no size, so it takes the one its state calls for.
+// rings while a Skype call is up had no state change the window followed, so its notice
+// still has the picture of an earlier call, or none: a ringing call always shows the
+// incoming picture, and any other call one at all.
 void CVoxteloDlg::OnCallerInfo() {
     if (!modem_) {
         return;
@@ -198,8 +199,10 @@ void CVoxteloDlg::OnCallerInfo() {
     callerName_ = modem_->GetCallerName();
     TrackParty(Carrier::Modem);
     int background = 0;
-    if (notifier_ && !notifier_->HasPicture()) {
-        background = ModemState() == CallState::RINGING ? IDB_NOTICE_INCOMING : IDB_NOTICE_CALL;
+    if (ModemState() == CallState::RINGING) {
+        background = IDB_NOTICE_INCOMING;
+    } else if (notifier_ && !notifier_->HasPicture()) {
+        background = IDB_NOTICE_CALL;
     }
     ShowCallNotice(NoticeText("%s\n%s\n"), background);
 }
@@ -307,6 +310,9 @@ LRESULT CVoxteloDlg::OnPhoneKey(WPARAM from) {
             break;
         default:
             Show(SW_SHOWNORMAL);
+            // Shown, the phone still needs the foreground for the keys; the system grants it
+            // when the sender of the key passed it on (LetPhoneComeForward).
+            SetForegroundWindow(Handle());
             startHidden_ = false;
             MarkCallsSeen();
             break;

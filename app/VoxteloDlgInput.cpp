@@ -300,12 +300,14 @@ bool CVoxteloDlg::OnKeyDown(UINT key) {
 void CVoxteloDlg::AppendDialChar(const char* text) {
     if (dialString_.size() <= kDialStringRoom) {
         dialString_ += text;
+        dialStringTyped_ = true;
     }
 }
 
 void CVoxteloDlg::RemoveLastDialChar() {
     if (!dialString_.empty()) {
         dialString_.pop_back();
+        dialStringTyped_ = true;
     }
 }
 

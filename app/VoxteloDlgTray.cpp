@@ -40,7 +40,7 @@ void CVoxteloDlg::UpdateTray() {
     // Every change of carrier clears the display line, so the number waits for the idle
     // phone on its carrier.
     if (!handedNumber_.empty() && dialogState_ == CallState::NORMAL) {
-        dialString_ = std::move(handedNumber_);
+        SetDialString(handedNumber_);
         handedNumber_.clear();
         PostRepaint();
     }

@@ -159,7 +159,7 @@ std::optional<LRESULT> CBookmarkDlg::OnMessage(UINT message, WPARAM wParam, LPAR
             OnShowWindow(wParam != FALSE, lParam);
             return std::nullopt;
         case WM_CLOSE:
-            Hide();  // nothing saved
+            CloseAskingToSave();
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint covers the whole window
@@ -178,8 +178,18 @@ std::optional<LRESULT> CBookmarkDlg::OnMessage(UINT message, WPARAM wParam, LPAR
     return Dialog::OnMessage(message, wParam, lParam);
 }
 
-// Cancel (IDCANCEL) and the Enter key's IDOK have no handlers of their own: the base hides
-// the dialog without saving.
+// The dialog manager would turn Enter and Esc into the commands of the OK and Cancel buttons,
+// which drop what was typed: both keys ask first.
+bool CBookmarkDlg::PreTranslateMessage(MSG& msg) {
+    const bool own = msg.hwnd == Handle() || IsChild(Handle(), msg.hwnd);
+    if (own && msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
+        CloseAskingToSave();
+        return true;
+    }
+    return Dialog::PreTranslateMessage(msg);
+}
+
+// The Cancel button (IDCANCEL) and the Close button hide the dialog without saving.
 bool CBookmarkDlg::OnCommand(int id, int notification) {
     if (id == IDC_BOOK_LIST) {
         if (notification == LBN_SELCHANGE) {

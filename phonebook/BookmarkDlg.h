@@ -30,6 +30,9 @@ public:
     static constexpr int kFieldLimit = 22;
     static constexpr COLORREF kShapeKey = RGB(255, 0, 255);
 
+    // Enter and Esc close the editor through CloseAskingToSave.
+    bool PreTranslateMessage(MSG& msg) override;
+
 protected:
     bool OnInitDialog() override;
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -57,6 +60,7 @@ private:
     bool SaveFields();
     void SelectExactly(const std::string& text);
     bool AskSaveChanges();
+    void CloseAskingToSave();
     void ReportNotWritten(const char* consequence);
     void PostBookReload() const;
 

@@ -1,5 +1,6 @@
 // The phone-book editor's entries: the list from the file, the fields, saving, New, Apply,
-// OK and Delete. A write that fails is reported and never taken for a save.
+// OK, Delete and closing. A write that fails is reported and never taken for a save; every
+// change written reaches the modem's copy of the book.
 #include "phonebook/BookmarkDlg.h"
 
 #include "core/MainWindowLookup.h"
@@ -70,7 +71,14 @@ bool CBookmarkDlg::SaveFields() {
     // The store is given the name as typed; the saved copy is trimmed.
     if (!store_.SaveEntry(name.c_str(), home.c_str(), office.c_str(), mobile.c_str())) {
         // The saved texts stay as they were, so what was typed still counts as a change.
-        ReportNotWritten("The entry is not saved.");
+        if (store_.LastWriteError() == ERROR_INVALID_NAME) {
+            fw::ShowMessageBox(Handle(),
+                               "The phone book cannot keep an entry named \"" + fw::Trim(name) +
+                                   "\".\n\nThe entry is not saved.",
+                               fw::MessageBoxButtons::Ok, fw::MessageBoxIcon::Error);
+        } else {
+            ReportNotWritten("The entry is not saved.");
+        }
         return false;
     }
     savedName_ = fw::Trim(name);
@@ -125,13 +133,19 @@ void CBookmarkDlg::OnOkButton() {
 }
 
 void CBookmarkDlg::OnNewButton() {
-    if (HasChanges() && AskSaveChanges() && !SaveFields()) {
-        return;  // the typed entry stays in the fields
+    if (HasChanges() && AskSaveChanges()) {
+        if (!SaveFields()) {
+            return;  // the typed entry stays in the fields
+        }
+        RefreshList();
+        PostBookReload();
     }
     nameField_.SetText("");
     homeField_.SetText("");
     officeField_.SetText("");
     mobileField_.SetText("");
+    // The fields no longer show the entry selected before.
+    list_.SetCurSel(-1);
 }
 
 // The list's selection has already moved to the clicked item.
@@ -145,8 +159,21 @@ void CBookmarkDlg::OnSelChange() {
         }
         RefreshList();
         SelectExactly(clicked);
+        PostBookReload();
     }
     ShowSelected();
+}
+
+// Enter, Esc and Alt+F4 close the editor as Cancel does, but typed changes are not dropped
+// without a word.
+void CBookmarkDlg::CloseAskingToSave() {
+    if (HasChanges() && AskSaveChanges()) {
+        if (!SaveFields()) {
+            return;  // reported; the typed entry stays in the open editor
+        }
+        PostBookReload();
+    }
+    OnCancel();
 }
 
 void CBookmarkDlg::OnDeleteButton() {
@@ -163,6 +190,7 @@ void CBookmarkDlg::OnDeleteButton() {
         ReportNotWritten("The entry is not deleted.");
         return;
     }
+    PostBookReload();
     RefreshList();
     if (list_.GetCount() > 0) {
         list_.SetCurSel(0);

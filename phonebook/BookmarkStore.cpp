@@ -25,9 +25,14 @@ std::string Trimmed(const char* name) {
     return profile::ToAnsi(profile::Trim(Wide(name)));
 }
 
-// A name that is nothing but white space addresses the lines before the first section.
+// A name that is nothing but white space addresses the lines before the first section; the
+// probe's section is removed by the next reading.
 bool IsContactName(const char* name) {
-    return name != nullptr && !profile::Trim(Wide(name)).empty();
+    if (name == nullptr) {
+        return false;
+    }
+    const profile::Text trimmed(profile::Trim(Wide(name)));
+    return !trimmed.empty() && trimmed != Wide(BookmarkStore::kProbeSection);
 }
 
 bool IsDiskFull(DWORD error) {

@@ -78,7 +78,8 @@ public:
     static bool ForEachName(const std::vector<char>& list,
                             const std::function<bool(const char*)>& visitor);
 
-    // Writes one contact: updates the section of that name in place when it exists
+    // Writes one contact (a name of white space only, or the probe's, is refused with
+    // ERROR_INVALID_NAME): updates the section of that name in place when it exists
     // (ignoring case; the section keeps its spelling, place and other keys), else appends a
     // new one; keys in the order home, office, mobile. True when every write succeeded.
     bool SaveEntry(const char* name, const char* home, const char* office, const char* mobile);

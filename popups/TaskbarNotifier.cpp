@@ -51,12 +51,15 @@ bool CTaskbarNotifier::OnCreate() {
 }
 
 bool CTaskbarNotifier::SetBackground(int bitmapId) {
-    return SetBackground(fw::BitmapHandle(
+    const bool shown = SetBackground(fw::BitmapHandle(
         static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))));
+    pictureId_ = shown ? bitmapId : 0;
+    return shown;
 }
 
 bool CTaskbarNotifier::SetBackground(fw::BitmapHandle picture) {
+    pictureId_ = 0;
     background_ = std::move(picture);
     BITMAP info{};
     if (!background_ || !GetObjectW(background_.Get(), sizeof(info), &info)) {
@@ -104,8 +107,10 @@ void CTaskbarNotifier::StopTimer(unsigned id) {
     fw::WindowBase::StopTimer(id);
 }
 
+// SW_SHOW would activate the notice: the keys the user is typing, in this program or another,
+// would go to it.
 void CTaskbarNotifier::ShowInPlace() {
-    ShowWindow(Handle(), SW_SHOW);
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
 }
 
 void CTaskbarNotifier::Move(int left, int top, int width, int height) {

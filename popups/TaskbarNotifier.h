@@ -35,6 +35,8 @@ public:
     notice::SlideState State() const { return slide_.State(); }
     const std::string& Text() const { return text_; }
     bool HasPicture() const { return background_.Valid(); }
+    // The bitmap resource shown, 0 for none or a picture made elsewhere.
+    int PictureId() const { return pictureId_; }
     bool IsHovered() const { return hovered_; }
     SIZE PictureSize() const { return {slide_.Width(), slide_.Height()}; }
 
@@ -64,6 +66,7 @@ private:
     COLORREF hoverColor_ = 0x6A240A;
     HCURSOR handCursor_ = nullptr;  // a shared system cursor
     fw::BitmapHandle background_;
+    int pictureId_ = 0;
     RECT textArea_{0, 0, 0, 0};
     std::string text_;
     bool hovered_ = false;

@@ -255,12 +255,15 @@ void PhoneSkin::SetWidgetState(SkinWidget* widget, bool on) {
             return;
         case WID_BOOK_CONTACT:
             if (auto* item = dynamic_cast<ContactItem*>(widget)) {
+                const bool moved = item != selectedBookItem_;
                 if (selectedBookItem_) {
                     selectedBookItem_->SetSelected(false);
                 }
                 selectedBookItem_ = item;
                 item->SetSelected(true);
-                host_.SetDialString(item->DefaultNumber());
+                if (DisplayFollowsBookSelection(moved)) {
+                    host_.SetDialString(item->DefaultNumber());
+                }
             }
             return;
         case WID_SKYPE:
@@ -288,6 +291,16 @@ void PhoneSkin::SetWidgetState(SkinWidget* widget, bool on) {
             }
             return;
     }
+}
+
+// The display line follows a selection the user moves. A reload of the book, or a key that
+// leaves the selection where it was, keeps the user's own number; a reload never writes on
+// another carrier's display line.
+bool PhoneSkin::DisplayFollowsBookSelection(bool moved) const {
+    if (rebuildingBook_) {
+        return host_.ActiveCarrier() == Carrier::Modem && !host_.DialStringTyped();
+    }
+    return moved || !host_.DialStringTyped();
 }
 
 void PhoneSkin::SelectCarrier(Carrier carrier) {

@@ -153,6 +153,10 @@ private:
     void StepNumber(bool down);
     void Page(int steps);
 
+    // Selects an item of the active carrier's list; an open pop-up follows the selection.
+    void MoveSelectionTo(ContactItem* item);
+    bool DisplayFollowsBookSelection(bool moved) const;
+
     void AddFixedWidgets();
     void AddCallerCard();
     void RemoveById(int id);
@@ -185,6 +189,7 @@ private:
 
     Rect listViewport_;
     bool listBusy_ = false;
+    bool rebuildingBook_ = false;
     bool reportingState_ = false;
     SkinWidget* hoverWidget_ = nullptr;
     ContactItem* selectedSkypeItem_ = nullptr;

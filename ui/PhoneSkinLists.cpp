@@ -30,7 +30,7 @@ bool StatusArrived(const skype::SkypeContact& contact) {
     return contact.onlineStatus != placeholder;
 }
 
-// listBusy for the length of a rebuild, also when it ends early.
+// A flag raised for the length of a rebuild, also when it ends early.
 class BusyScope {
 public:
     explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
@@ -94,13 +94,17 @@ void PhoneSkin::RebuildBookList() {
         host_.RequestRepaint();
         return;
     }
+    // The pop-up shows the numbers of an entry of the list that goes.
+    ClosePopup();
     {
         BusyScope busy(listBusy_);
+        BusyScope rebuilding(rebuildingBook_);
         RemoveById(WID_BOOK_CONTACT);
         selectedBookItem_ = nullptr;
         bookListHead_ = nullptr;
+        // Built whatever the line's state: a line that opens later finds its list there.
         const int count = host_.BookEntryCount();
-        if (host_.ModemState() != CallState::INIT && count > 0) {
+        if (count > 0) {
             ContactItem* previous = nullptr;
             for (int i = 0; i < count; ++i) {
                 const ContactEntry* entry = host_.BookEntryAt(i);

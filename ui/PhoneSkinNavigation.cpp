@@ -44,9 +44,18 @@ PhoneSkin::ListSelection PhoneSkin::ActiveList() const {
 void PhoneSkin::StepSelection(int steps) {
     const ListSelection list = ActiveList();
     if (list.selected) {
-        SetWidgetState(StepFrom(list.selected, steps), true);
+        MoveSelectionTo(StepFrom(list.selected, steps));
     } else if (list.head) {
-        SetWidgetState(list.head, true);
+        MoveSelectionTo(list.head);
+    }
+}
+
+// The pop-up never shows the numbers of an entry other than the selected one.
+void PhoneSkin::MoveSelectionTo(ContactItem* item) {
+    const bool moved = item != ActiveList().selected;
+    SetWidgetState(item, true);
+    if (moved && item->Id() == WID_BOOK_CONTACT && IsPopupOpen()) {
+        ShowNumbers(item);
     }
 }
 
@@ -86,7 +95,7 @@ void PhoneSkin::SelectFirst() {
         return;
     }
     if (ContactItem* head = ActiveList().head) {
-        SetWidgetState(head, true);
+        MoveSelectionTo(head);
     }
     host_.RequestRepaint();
 }
@@ -100,7 +109,7 @@ void PhoneSkin::SelectLast() {
         last = last->Next();
     }
     if (last) {
-        SetWidgetState(last, true);
+        MoveSelectionTo(last);
     }
     host_.RequestRepaint();
 }

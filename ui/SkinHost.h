@@ -40,7 +40,11 @@ public:
     virtual Carrier ActiveCarrier() const = 0;
     virtual void SetActiveCarrier(Carrier carrier) = 0;
     virtual std::string DialString() const = 0;
+    // A selection's number; the display line then no longer holds the user's own.
     virtual void SetDialString(const std::string& text) = 0;
+    // Whether the display line holds the user's own number: typed on the keys or handed over
+    // by a link.
+    virtual bool DialStringTyped() const = 0;
     // The other party of a modem call.
     virtual std::string CallerNumber() const = 0;
     virtual std::string CallerName() const = 0;

@@ -1,6 +1,8 @@
 // Decoding a skin picture from the program's resources with GDI+, once, into premultiplied
-// pixels. The resource bytes are copied into a movable block that the stream reads; block,
-// stream and GDI+ bitmap are released as soon as the pixels are ours.
+// pixels. The resource bytes are copied into a movable block that a stream reads. GDI+ may
+// read the stream at any use of the bitmap, not only at its creation (Windows decodes at the
+// first lock), so block, stream and bitmap live in one scope that ends only once the pixels
+// are ours.
 #include <windows.h>
 
 #include <cstring>
@@ -33,33 +35,17 @@ public:
         locked_ = bytes != nullptr;
         return bytes;
     }
+    void Unlock() {
+        if (locked_) {
+            GlobalUnlock(block_);
+            locked_ = false;
+        }
+    }
 
 private:
     HGLOBAL block_;
     bool locked_ = false;
 };
-
-gdip::Bitmap DecodeFromMemory(const void* bytes, size_t size) {
-    GlobalBlock block(size);
-    void* copy = block.Lock();
-    if (!copy) {
-        return nullptr;
-    }
-    std::memcpy(copy, bytes, size);
-    IStream* rawStream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, &rawStream)) || !rawStream) {
-        return nullptr;
-    }
-    gdip::Stream stream(rawStream);
-    Gdiplus::GpBitmap* rawBitmap = nullptr;
-    const Gdiplus::GpStatus status =
-        gdip::flat::GdipCreateBitmapFromStream(stream.get(), &rawBitmap);
-    gdip::Bitmap bitmap(rawBitmap);
-    if (status != Gdiplus::Ok) {
-        return nullptr;
-    }
-    return bitmap;
-}
 
 // The bitmap's pixels converted to premultiplied 32-bit; empty on failure.
 PixelBuffer PremultipliedPixels(Gdiplus::GpBitmap* bitmap) {
@@ -89,6 +75,32 @@ PixelBuffer PremultipliedPixels(Gdiplus::GpBitmap* bitmap) {
     return pixels;
 }
 
+// Declared in this order, the bitmap goes before the stream it reads, and the stream before
+// the block under it.
+PixelBuffer DecodePng(const void* bytes, size_t size) {
+    GlobalBlock block(size);
+    void* copy = block.Lock();
+    if (!copy) {
+        return PixelBuffer();
+    }
+    std::memcpy(copy, bytes, size);
+    // The stream locks the block itself for each read.
+    block.Unlock();
+    IStream* rawStream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, &rawStream)) || !rawStream) {
+        return PixelBuffer();
+    }
+    gdip::Stream stream(rawStream);
+    Gdiplus::GpBitmap* rawBitmap = nullptr;
+    const Gdiplus::GpStatus status =
+        gdip::flat::GdipCreateBitmapFromStream(stream.get(), &rawBitmap);
+    gdip::Bitmap bitmap(rawBitmap);
+    if (status != Gdiplus::Ok || !bitmap) {
+        return PixelBuffer();
+    }
+    return PremultipliedPixels(bitmap.get());
+}
+
 }  // namespace
 
 bool SkinImage::Load(const char* name, const char* type, void* module) {
@@ -107,11 +119,7 @@ bool SkinImage::Load(const char* name, const char* type, void* module) {
     if (!bytes) {
         return false;
     }
-    gdip::Bitmap bitmap = DecodeFromMemory(bytes, size);
-    if (!bitmap) {
-        return false;
-    }
-    Assign(PremultipliedPixels(bitmap.get()));
+    Assign(DecodePng(bytes, size));
     return !pixels_.Empty();
 }
 

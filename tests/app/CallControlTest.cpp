@@ -232,12 +232,13 @@ TEST_F(CallControl, ASecondCallOnTheOtherCarrierEndsIfSkypeAndRingsBesideIfModem
     // window stays with the Skype call. A click on the notice refuses the modem call, whose
     // change back to NORMAL returns the window to NORMAL with the modem active.
     SkypeCallUp();
+    dialog->Notifier()->SetBackground(IDB_NOTICE_CALL);  // as an earlier outgoing call left it
     modem.Ring("5551234");
     ASSERT_TRUE(Wait([&] { return NoticeUp() && !dialog->CallerNumber().empty(); }));
     EXPECT_NE(dialog->RingDevice(), 0u);
     EXPECT_EQ(dialog->Notifier()->Text(), "5551234\nAlice\n");
-    // No modem state was followed before, yet the notice has a picture to show.
-    EXPECT_TRUE(dialog->Notifier()->HasPicture());
+    // No modem state was followed, yet the notice shows the incoming call's picture.
+    EXPECT_EQ(dialog->Notifier()->PictureId(), IDB_NOTICE_INCOMING);
     EXPECT_EQ(dialog->DialogState(), CallState::ANSWERING);
     EXPECT_EQ(dialog->ActiveCarrier(), Carrier::Skype);
 

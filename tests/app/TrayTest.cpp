@@ -24,6 +24,7 @@
 #include "framework/Encoding.h"
 #include "framework/Text.h"
 #include "phonebook/BookmarkDlg.h"
+#include "res/resource.h"
 #include "sim/modem/control/SimModemControl.h"
 #include "tests/support/GuiTest.h"
 
@@ -296,6 +297,15 @@ TEST_F(Tray, TheIconComesBackWhenTheTaskBarRestarts) {
     ASSERT_TRUE(Wait([] { return test::TrayIconWindows().size() == 1; }));
     Click(1);
     EXPECT_TRUE(Wait([&] { return dialog->IsVisible(); }));
+}
+
+// Refused here as a duplicate, as an add that timed out at sign-in and came late would be.
+TEST_F(Tray, ARefusedAddIsTriedAgainUntilTheIconIsThere) {
+    CTrayIcon icon(IDR_MAINFRAME, {}, TrayAddRetry{10, 5});
+    ASSERT_TRUE(icon.Create(nullptr, L"Voxtelo") && icon.IsAdded());
+    SendMessageW(icon.Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(icon.IsAdded());
+    EXPECT_TRUE(Wait([&] { return icon.IsAdded(); }));
 }
 
 TEST_F(Tray, ANumberHandedOverWaitsOnTheDisplayLineForTheIdlePhoneAndIsNeverDialled) {

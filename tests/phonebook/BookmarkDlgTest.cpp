@@ -169,6 +169,7 @@ TEST_F(PhoneBookDialog, CreatesEditsAndDeletesEntriesAndTheModemFollows) {
 
     Click(IDC_BOOK_NEW);
     EXPECT_EQ(Fields(), (Texts{"", "", "", ""}));
+    EXPECT_EQ(List(), " Alice Bob");
     Type(IDC_BOOK_NAME, "Carol");
     Type(IDC_BOOK_MOBILE, "456");
     Click(IDC_BOOK_APPLY);
@@ -198,7 +199,8 @@ TEST_F(PhoneBookDialog, CreatesEditsAndDeletesEntriesAndTheModemFollows) {
     EXPECT_EQ(List(), " *Alice Bob Caroline");
     EXPECT_EQ(Fields(), (Texts{"Alice", "1", "11", "111"}));
     EXPECT_EQ(boxes.Texts(), Texts{"Delete. Are you sure?"});
-    EXPECT_EQ(reloadsTaken, 2);  // none for a deletion
+    EXPECT_EQ(reloadsTaken, 3);
+    EXPECT_EQ(main_->Modem()->LookupName("456"), "Caroline");
 }
 
 TEST_F(PhoneBookDialog, AsksToSaveChangesOnNewAndOnChoosingAnotherEntry) {
@@ -212,8 +214,8 @@ TEST_F(PhoneBookDialog, AsksToSaveChangesOnNewAndOnChoosingAnotherEntry) {
         std::string list;
         Texts fields;
     } cases[] = {
-        {IDYES, false, renamed, " *Alice Bob", {"", "", "", ""}},
-        {IDNO, false, kBookLines, " *Alice Bob", {"", "", "", ""}},
+        {IDYES, false, renamed, " Aaron Alice Bob", {"", "", "", ""}},
+        {IDNO, false, kBookLines, " Alice Bob", {"", "", "", ""}},
         // Saved, listed, and the chosen entry found again though it moved down.
         {IDYES, true, renamed, " Aaron Alice *Bob", {"Bob", "2", "", "22"}},
         {IDNO, true, kBookLines, " Alice *Bob", {"Bob", "2", "", "22"}},
@@ -228,7 +230,7 @@ TEST_F(PhoneBookDialog, AsksToSaveChangesOnNewAndOnChoosingAnotherEntry) {
         EXPECT_EQ(List(), c.list);
         EXPECT_EQ(Fields(), c.fields) << c.list;
     }
-    EXPECT_EQ(reloadsTaken, 0);
+    EXPECT_EQ(reloadsTaken, 2);  // one for each Yes
 }
 
 TEST_F(PhoneBookDialog, DeleteWithoutAChoiceAsksForOneAndChangesNothing) {
@@ -262,27 +264,31 @@ TEST_F(PhoneBookDialog, NumbersTakeDigitsOnlyAndEveryFieldAtMost22Characters) {
     }
 }
 
-TEST_F(PhoneBookDialog, OnlyApplyAndOkSaveAndEachAsksForExactlyOneReload) {
+// Cancel and Close drop what was typed; the keys that close the editor ask first.
+TEST_F(PhoneBookDialog, EveryWayOutSavesOrDropsAsAskedAndEachSaveAsksForOneReload) {
     const struct {
         const char* what;
         std::function<void()> act;
         bool saves;
         bool staysShown;
+        int answer = 0;  // to "Save changes?"; 0: not asked
     } cases[] = {
         {"Apply", [this] { Click(IDC_BOOK_APPLY); }, true, true},
         {"OK", [this] { Click(IDC_BOOK_OK); }, true, false},
         {"Cancel", [this] { Click(IDCANCEL); }, false, false},
         {"Close", [this] { Click(IDC_BOOK_CLOSE); }, false, false},
-        {"Enter", [this] { PressKey(VK_RETURN); }, false, false},
-        {"Escape", [this] { PressKey(VK_ESCAPE); }, false, false},
-        {"Alt+F4", [this] { dialog_->Send(WM_CLOSE); }, false, false},
+        {"Enter, Yes", [this] { PressKey(VK_RETURN); }, true, false, IDYES},
+        {"Escape, No", [this] { PressKey(VK_ESCAPE); }, false, false, IDNO},
+        {"Alt+F4, Yes", [this] { dialog_->Send(WM_CLOSE); }, true, false, IDYES},
     };
     for (const auto& c : cases) {
         Reopen(kBook);
         reloadsTaken = 0;
         Type(IDC_BOOK_HOME, "999");
+        test::MessageBoxWatcher boxes(c.answer ? c.answer : IDOK);
         c.act();
         test::PumpPending();
+        EXPECT_EQ(boxes.Texts(), c.answer ? Texts{"Save changes?"} : Texts{}) << c.what;
         Texts lines = kBookLines;
         lines[5] = c.saves ? "Phone_Home=999" : "Phone_Home=1";
         EXPECT_EQ(BookLines(), lines) << c.what;
@@ -331,6 +337,15 @@ TEST_F(PhoneBookDialog, AFileThatCannotBeWrittenIsReportedAndNothingTypedIsLost)
                      {"[Alicia]", "Phone_Home=1", "Phone_Office=11", "Phone_Mobile=111"});
         EXPECT_EQ(BookLines(), saved) << c.what;
     }
+}
+
+TEST_F(PhoneBookDialog, TheStoresProbeNameIsRefusedWithAMessage) {
+    Type(IDC_BOOK_NAME, " #@@# ");
+    test::MessageBoxWatcher boxes(IDOK);
+    Click(IDC_BOOK_APPLY);
+    EXPECT_EQ(boxes.Texts(), Texts{"The phone book cannot keep an entry named \"#@@#\".\n\n"
+                                   "The entry is not saved."});
+    EXPECT_EQ(BookLines(), kBookLines);
 }
 
 // A name that differs only in letter case, of any letters, is that entry: it keeps its place,

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ExecutableDirectory.h"
 #include "phonebook/BookmarkStore.h"
 #include "tests/phonebook/BookFolder.h"
 
@@ -51,6 +52,18 @@ protected:
 const char kTwoContacts[] =
     "[Alice]\r\nPhone_Home=1111\r\nPhone_Office=2222\r\nPhone_Mobile=3333\r\n"
     "[Bob]\r\nPhone_Home=\r\nPhone_Office=\r\nPhone_Mobile=4444\r\n";
+
+// Greek, which the prefix's code page 1252 lacks, would come back as "?" and open nothing.
+TEST_F(BookmarkStoreTest, ABookInAFolderOfAnotherScriptIsFoundThroughItsAnsiPath) {
+    const std::string temp = folder_.Path("");
+    const std::wstring folder = std::wstring(temp.begin(), temp.end()) + L"\x03a4\x03b7\x03bb";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    store_.SetFile((AnsiPathOf(folder) + "\\Bookmark.ini").c_str());
+    EXPECT_TRUE(store_.SaveEntry("Alice", "1", "2", "3"));
+    EXPECT_EQ(store_.ListNames(), Lines{"Alice"});
+    EXPECT_TRUE(DeleteFileW((folder + L"\\Bookmark.ini").c_str()));
+    EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
+}
 
 TEST_F(BookmarkStoreTest, AMissingFileReadsAsAnEmptyBookAndIsLeftBehindEmpty) {
     EXPECT_TRUE(store_.ListNames().empty());

@@ -84,9 +84,11 @@ protected:
 
 TEST_F(Notice, RisesToTheWorkAreasCornerShowsItsTextInTheHoverColourAndSinksOutOfSight) {
     const RECT work = WorkArea();
+    parent.Show();  // the window the user works in keeps the keyboard
     // Short periods: the slide's steps, not its timing, are under test.
     notifier.ShowNotice("5551234\nAlice", 30, 400, 30);
     ASSERT_TRUE(WaitForState(notice::SlideState::Waiting));
+    EXPECT_EQ(GetActiveWindow(), parent.Handle());
     RECT risen{};
     GetWindowRect(notifier.Handle(), &risen);
     EXPECT_TRUE(IsWindowVisible(notifier.Handle()));

@@ -77,6 +77,12 @@ TEST_F(MainWindowSkin, ThePhoneBookIsListedGlidesIntoPlaceAndFollowsAReload) {
     ASSERT_TRUE(test::WaitUntil(
         [&] { return BookNames(*dialog->Skin()) == std::vector<std::string>{"Dee"}; }));
     EXPECT_EQ(dialog->DialString(), "5552001") << "the new head is selected";
+
+    SendMessageA(dialog->Handle(), WM_KEYDOWN, '7', 0);  // typed: it outlives the next reload
+    WriteBook({{"Eve", "5553001"}});
+    PostMessageA(dialog->Handle(), msg::UM_INTERNAL, msg::RECIPIENT_MODEM, msg::EV_BOOK_RELOAD);
+    ASSERT_TRUE(test::WaitUntil([&] { return dialog->Skin()->BookListHead()->Name() == "Eve"; }));
+    EXPECT_EQ(dialog->DialString(), "55520017");
 }
 
 TEST_F(MainWindowSkin, ThePhoneIsOnScreenAtFullStrengthWithTheFocusAndFainterWithout) {

@@ -151,6 +151,44 @@ TEST_F(Navigation, UpAndDownWalkThePopupsNumbersWhileItIsOpen) {
     EXPECT_EQ(BookIndex(), 0);
 }
 
+// Only a moved selection replaces the user's own number; an open pop-up follows it. A reload
+// (here with the line closed) builds the list and closes the pop-up, whose entry may be gone.
+TEST_F(Navigation, TheDisplayAndThePopupFollowOnlyASelectionTheUserMoves) {
+    const Operation reload = &PhoneSkin::RebuildBookList;
+    struct Case {
+        Carrier carrier;
+        bool typed, popup;
+        int from, to;
+        Operation operation;
+        std::string shown;
+    } cases[] = {
+        {Carrier::Modem, true, false, 0, 0, &PhoneSkin::SelectPrevious, "0123"},
+        {Carrier::Modem, true, false, 9, 9, &PhoneSkin::SelectLast, "0123"},
+        {Carrier::Modem, true, false, 0, 1, &PhoneSkin::SelectNext, "555001"},
+        {Carrier::Modem, true, false, 3, 0, reload, "0123"},
+        {Carrier::Modem, false, false, 3, 0, reload, "555000"},
+        {Carrier::Skype, false, false, 3, 0, reload, "0123"},
+        {Carrier::Modem, false, true, 2, 9, &PhoneSkin::SelectLast, "555009"},
+        {Carrier::Modem, false, true, 9, 5, &PhoneSkin::PageUp, "555005"},
+        {Carrier::Modem, false, true, 3, 0, reload, "555000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "from " << c.from << " to " << c.to);
+        host.carrier = Carrier::Modem;
+        Select(skin.BookListHead(), c.from);
+        c.popup ? skin.ShowNumbers(skin.SelectedBookItem()) : skin.ClosePopup();
+        host.carrier = c.carrier;
+        host.dialString = c.popup ? host.dialString : "0123";
+        host.dialStringTyped = c.typed;
+        host.modemState = c.operation == reload ? CallState::INIT : CallState::NORMAL;
+        (skin.*c.operation)();
+        EXPECT_EQ(BookIndex(), c.to);
+        EXPECT_EQ(host.dialString, c.shown);
+        EXPECT_EQ(skin.IsPopupOpen(), c.popup && c.operation != reload);
+        EXPECT_EQ(skin.IsPopupOpen() ? skin.SelectedNumber()->Label() : c.shown, c.shown);
+    }
+}
+
 TEST_F(Navigation, LeftAndRightCloseThePopupOpenItOrChooseTheOtherCarrier) {
     struct Case {
         const char* what;

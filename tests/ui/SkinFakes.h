@@ -116,7 +116,11 @@ public:
     Carrier ActiveCarrier() const override { return carrier; }
     void SetActiveCarrier(Carrier value) override { carrier = value; }
     std::string DialString() const override { return dialString; }
-    void SetDialString(const std::string& text) override { dialString = text; }
+    void SetDialString(const std::string& text) override {
+        dialString = text;
+        dialStringTyped = false;
+    }
+    bool DialStringTyped() const override { return dialStringTyped; }
     std::string CallerNumber() const override { return callerNumber; }
     std::string CallerName() const override { return callerName; }
 
@@ -162,6 +166,7 @@ public:
     CallState dialogState = CallState::INIT;
     Carrier carrier = Carrier::None;
     std::string dialString;
+    bool dialStringTyped = false;
     std::string callerNumber;
     std::string callerName;
     bool failLoads = false;
