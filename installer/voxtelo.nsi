@@ -1,13 +1,13 @@
 ; Voxtelo's installer. It installs per user into a folder the user can write, because the phone
-; book (Bookmark.ini) lives beside the program; an update never replaces the phone book, and
-; the uninstaller keeps it unless the user asks. Built by installer/dist.sh, which defines
+; book (Bookmark.ini) and the call log (Calls.txt) live beside the program; an update never
+; replaces them, and the uninstaller keeps them unless the user asks. Built by installer/dist.sh, which defines
 ; TARGET (amd64-unicode or x86-unicode, as the program), VERSION, STAGE (the files to ship),
 ; ICON, WIZARD (the finish page's picture) and OUTFILE.
 ;
 ; Command line, besides NSIS's /S and /D=folder:
 ;   setup:     /NOAUTOSTART       leave "Start Voxtelo when I sign in" unselected
 ;              /TELLINKS          select "Open tel: and callto: links with Voxtelo"
-;   uninstall: /REMOVEPHONEBOOK   remove Bookmark.ini too
+;   uninstall: /REMOVEPHONEBOOK   remove Bookmark.ini and Calls.txt too
 
 Unicode true
 Target ${TARGET}
@@ -201,6 +201,7 @@ Section "un.${PRODUCT}" UnSecProgram
     Delete "$INSTDIR\RING.WAV"
     Delete "$INSTDIR\README.txt"
     Delete "$INSTDIR\uninstall.exe"
+    Delete "$INSTDIR\Calls.txt.new"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
     !insertmacro REMOVE_LINK_SCHEME "tel"
@@ -208,8 +209,9 @@ Section "un.${PRODUCT}" UnSecProgram
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
 
-Section /o "un.Phone book (Bookmark.ini)" UnSecPhoneBook
+Section /o "un.Phone book and recent calls (Bookmark.ini, Calls.txt)" UnSecPhoneBook
     Delete "$INSTDIR\Bookmark.ini"
+    Delete "$INSTDIR\Calls.txt"
 SectionEnd
 
 Section "-un.Folder"
