@@ -7,7 +7,8 @@
 #   tools/wine.sh session [--prefix DIR] <command...>              Xvfb + wineserver around a command
 #   tools/wine.sh prefix  [--prefix DIR]                           create the prefix only
 #
-# The prefix defaults to $VOXTELO_WINEPREFIX, else build/win64/wineprefix. When the build
+# The prefix defaults to $VOXTELO_WINEPREFIX, else build/win64/wineprefix. A private Xvfb's
+# screen is $VOXTELO_SCREEN (WIDTHxHEIGHTxDEPTH), else 1280x1024x24. When the build
 # beside the prefix has the LED device stand-in (bin/ledsim.sys), it is installed as a kernel
 # service of the prefix and started with the services (sim/led/README.md).
 set -euo pipefail
@@ -53,7 +54,8 @@ ensure_display() {
     fi
     local fdfile
     fdfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${VOXTELO_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$fdfile" \
+        2>/dev/null &
     xvfb_pid=$!
     for _ in $(seq 100); do
         [[ -s $fdfile ]] && break

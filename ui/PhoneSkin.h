@@ -19,7 +19,8 @@
 
 namespace ui {
 
-// The canvas, and so the window: 360 x 550.
+// The canvas, and so the window: 360 x 550 figures, at the display's scale in pixels. Every
+// figure of the layout is taken through the text engine's scale (SkinText::Px).
 constexpr int kCanvasWidth = 360;
 constexpr int kCanvasHeight = 550;
 
@@ -30,10 +31,20 @@ public:
     PhoneSkin(const PhoneSkin&) = delete;
     PhoneSkin& operator=(const PhoneSkin&) = delete;
 
-    // Creates the board, the pictures and the fixed widgets. When the board cannot be made,
-    // says "UI Error", keeps nothing and returns false.
+    // Creates the board, the pictures and the fixed widgets at the text engine's scale. When
+    // the board cannot be made, says "UI Error", keeps nothing and returns false.
     bool BuildSkin();
     bool IsBuilt() const { return board_ != nullptr; }
+
+    // The scale the skin is laid out at, and the canvas's size in pixels there.
+    const scale::DisplayScale& Scale() const { return text_.Scale(); }
+    int CanvasWidth() const { return text_.Px(kCanvasWidth); }
+    int CanvasHeight() const { return text_.Px(kCanvasHeight); }
+    // Lays the skin out again at `scale` with that scale's pictures (only those are decoded),
+    // keeping what the user sees: the lists and their selections and scroll, the pop-up and
+    // its selected number, the keys' states, the keypad and the display line. False after
+    // "UI Error".
+    bool SetScale(const scale::DisplayScale& scale);
 
     // The per-id state change: selects items and numbers, lights keys, shows the phone-book
     // key. Null is ignored.
@@ -56,8 +67,8 @@ public:
 
     // The paint pass, before composing: viewport, scroll check, views, call keys, relayout.
     void PrepareForPaint();
-    // Clears and composes the canvas (kCanvasWidth x kCanvasHeight); false when a list
-    // rebuild is under way and the window must keep its previous picture.
+    // Clears and composes the canvas (CanvasWidth x CanvasHeight); false when a list rebuild
+    // is under way and the window must keep its previous picture.
     bool Compose(PixelView canvas);
 
     void RefreshSkypeView();
@@ -151,6 +162,8 @@ private:
     void StepNumber(bool down);
     void Page(int steps);
 
+    // Decodes the picture from the scale's artwork set, at the scale's size.
+    void LoadPicture(Picture picture);
     void AddFixedWidgets();
     void AddCallerCard();
     void RemoveById(int id);

@@ -191,8 +191,8 @@ void PhoneSkin::DrawDialString(PixelView canvas) {
     if (dialString.empty() || !lcd_) {
         return;
     }
-    text_.DrawLabel(canvas, dialString, lcd_->Bounds().left + kDialStringX,
-                    lcd_->Bounds().top + kDialStringY, LabelStyle::Display);
+    text_.DrawLabel(canvas, dialString, lcd_->Bounds().left + text_.Px(kDialStringX),
+                    lcd_->Bounds().top + text_.Px(kDialStringY), LabelStyle::Display);
 }
 
 }  // namespace ui

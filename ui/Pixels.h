@@ -99,6 +99,11 @@ private:
     std::vector<size_t> rowStarts_;  // the first run of each row, and one past the last row's
 };
 
+// The picture brought to `width` x `height`: each target pixel the average of the source
+// area it covers when reduced, interpolated between its nearest source pixels when enlarged
+// (which only scales above the largest artwork set need). Premultiplied in and out.
+PixelBuffer Resampled(ConstPixelView source, int width, int height);
+
 // The smallest rectangle holding every pixel in which two pictures of the same size differ;
 // empty (all zero) when they are the same.
 Rect ChangedArea(ConstPixelView now, ConstPixelView before);

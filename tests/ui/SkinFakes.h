@@ -37,7 +37,8 @@ inline PixelBuffer SolidPicture(int width, int height, uint32_t pixel) {
     return picture;
 }
 
-// 7 pixels a character, 16 a line; labels render as opaque blocks of that size.
+// 7 pixels a character, 16 a line (at 100 %, figures at the scale); labels render as opaque
+// blocks of that size.
 class FakeSkinText : public SkinText {
 public:
     static constexpr int kCharWidth = 7;
@@ -55,7 +56,7 @@ public:
                 longest = std::max(longest, ++current);
             }
         }
-        return LabelSize{longest * kCharWidth, lines * kLineHeight};
+        return LabelSize{longest * Px(kCharWidth), lines * Px(kLineHeight)};
     }
 
     const PixelBuffer& RenderLabel(const std::string& text, LabelStyle) override {
@@ -120,12 +121,22 @@ public:
     std::string CallerNumber() const override { return callerNumber; }
     std::string CallerName() const override { return callerName; }
 
+    // A picture of a set is its figures at the set's scale ("IDB_UP_150").
     bool LoadPicture(SkinImage& image, const char* name) override {
         if (failLoads) {
             throw std::bad_alloc();
         }
-        const auto& [width, height] = PictureSizes().at(name);
-        image.Assign(SolidPicture(width, height, 0xFF808080));
+        loaded.push_back(name);
+        std::string base = name;
+        int percent = 100;
+        const size_t mark = base.rfind('_');
+        if (mark != std::string::npos && !PictureSizes().count(base)) {
+            percent = std::stoi(base.substr(mark + 1));
+            base.resize(mark);
+        }
+        const scale::DisplayScale set(percent * scale::kBaseDpi / 100);
+        const auto& [width, height] = PictureSizes().at(base);
+        image.Assign(SolidPicture(set.Px(width), set.Px(height), 0xFF808080));
         return true;
     }
     void RequestRepaint() override { ++repaints; }
@@ -165,6 +176,7 @@ public:
     std::string callerNumber;
     std::string callerName;
     bool failLoads = false;
+    std::vector<std::string> loaded;  // every picture's resource name, in order
     int repaints = 0;
     bool scrollTimerRunning = false;
     std::vector<std::string> messages;
