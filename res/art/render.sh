@@ -4,9 +4,10 @@
 #   render.sh png SOURCE.svg OUT.png PERCENT          32-bit RGBA, for the "PNG" resources
 #   render.sh bmp SOURCE.svg OUT.bmp PERCENT          24-bit bottom-up BMP, for BITMAP resources
 #   render.sh ico SOURCE.svg OUT.ico PERCENT SIZE...  one square image per size, for ICON resources
-# At PERCENT a picture of W x H figures is rendered at that zoom into the program's rounding
-# of its size: W x PERCENT / 100 to the nearest pixel, halves up (scale::DisplayScale::Px).
-# The renderer rounds a fractional size up; the extra fraction of a pixel is cut off.
+# At PERCENT a picture of W x H figures is rendered at the program's rounding of its size,
+# W x PERCENT / 100 to the nearest pixel, halves up (scale::DisplayScale::Px): drawn to fill
+# exactly that, so that an opaque picture stays opaque to its last pixel (the fraction of a
+# pixel the rounding adds or drops is spread over the whole picture).
 set -eu
 kind=$1 source=$2 out=$3 percent=100
 if [ $# -ge 4 ]; then
@@ -26,8 +27,7 @@ scaled() {
     echo $((($1 * percent + 50) / 100))
 }
 
-# Renders the source at the scale into $tmp/in.png, and sets $size to its scaled size, which
-# the conversion cuts it to.
+# Renders the source at the scale into $tmp/in.png.
 render() {
     local width height
     width=$(figure width)
@@ -36,23 +36,21 @@ render() {
         echo "render.sh: $source has no integer width and height" >&2
         exit 2
     fi
-    rsvg-convert -z "$(echo "$percent" | awk '{ printf "%.2f", $1 / 100 }')" "$source" \
-        -o "$tmp/in.png"
-    size="$(scaled "$width")x$(scaled "$height")"
+    rsvg-convert -w "$(scaled "$width")" -h "$(scaled "$height")" "$source" -o "$tmp/in.png"
 }
 
 case $kind in
 png)
     render
     # The renderer drops the alpha channel of an opaque picture; every skin picture keeps it.
-    convert "$tmp/in.png" -gravity NorthWest -crop "$size+0+0" +repage -strip "PNG32:$tmp/out.png"
+    convert "$tmp/in.png" -strip "PNG32:$tmp/out.png"
     ;;
 bmp)
     render
     # The sources are opaque; flattening only drops the alpha channel. TrueColor keeps BMP3
     # from choosing a palette when a picture has few colours.
-    convert "$tmp/in.png" -gravity NorthWest -crop "$size+0+0" +repage -background white \
-        -alpha remove -alpha off -type TrueColor "BMP3:$tmp/out.bmp"
+    convert "$tmp/in.png" -background white -alpha remove -alpha off -type TrueColor \
+        "BMP3:$tmp/out.bmp"
     ;;
 ico)
     for size in "$@"; do

@@ -1,6 +1,7 @@
-// The artwork as the built program carries it: every picture at its size, depth and kind of
-// transparency with room for the text the program draws on it, the phone-book background's
-// exact magenta corners, and the ring tone beside the program.
+// The artwork as the built program carries it, in every scale's set: every picture at its size,
+// depth and kind of transparency with room for the text the program draws on it, the
+// phone-book background's exact magenta corners, pictures drawn at each scale rather than
+// enlarged, and the ring tone beside the program.
 #include <windows.h>
 #include <gdiplus.h>
 #include <shlwapi.h>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DisplayScale.h"
 #include "core/ExecutableDirectory.h"
 #include "framework/GdiplusSession.h"
 #include "framework/Handles.h"
@@ -246,10 +248,22 @@ protected:
     Program program;
 };
 
+// A set's scale, and an area of figures at it: where the scale cuts a pixel, the one at each
+// edge may be blended and is left out.
+scale::DisplayScale SetScale(int percent) {
+    return scale::DisplayScale(percent * scale::kBaseDpi / 100);
+}
+Rect In(const Rect& r, int percent) {
+    const scale::DisplayScale s = SetScale(percent);
+    const int edge = percent == 100 ? 0 : 1;
+    return {s.Px(r.left) + edge, s.Px(r.top) + edge, s.Px(r.right) - edge, s.Px(r.bottom) - edge};
+}
+
 TEST_F(Artwork, SkinPicturesAreRgbaPngsOfTheirSizeAndKind) {
+    for (int percent : scale::kArtworkPercents) {
     for (const SkinPicture& s : kSkin) {
-        SCOPED_TRACE(s.name);
-        const std::string png = program.Bytes(s.name, "PNG");
+        SCOPED_TRACE(scale::PictureName(s.name, percent));
+        const std::string png = program.Bytes(scale::PictureName(s.name, percent).c_str(), "PNG");
         ASSERT_GT(png.size(), 33u) << "missing";
         // IHDR: width, height, 8 bits a channel, colour type 6 (RGBA).
         ASSERT_EQ(png.compare(12, 4, "IHDR"), 0);
@@ -257,8 +271,8 @@ TEST_F(Artwork, SkinPicturesAreRgbaPngsOfTheirSizeAndKind) {
         EXPECT_EQ(byte(24), 8);
         EXPECT_EQ(byte(25), 6);
         const Pixels p = DecodePng(png);
-        ASSERT_EQ(p.width, s.width);
-        ASSERT_EQ(p.height, s.height);
+        ASSERT_EQ(p.width, SetScale(percent).Px(s.width));
+        ASSERT_EQ(p.height, SetScale(percent).Px(s.height));
 
         const Rect all{0, 0, p.width, p.height};
         EXPECT_TRUE(AnyAlpha(p, all, IsNotClear)) << "empty";
@@ -267,9 +281,11 @@ TEST_F(Artwork, SkinPicturesAreRgbaPngsOfTheirSizeAndKind) {
                 EXPECT_FALSE(AnyAlpha(p, all, IsNotOpaque));
                 break;
             case Kind::Frame:
-                EXPECT_FALSE(AnyAlpha(p, {23, 71, 213, 468}, IsNotClear)) << "middle not clear";
-                EXPECT_FALSE(AnyAlpha(p, {23, 0, 213, 71}, IsNotOpaque)) << "top lets items show";
-                EXPECT_FALSE(AnyAlpha(p, {23, 468, 213, 550}, IsNotOpaque))
+                EXPECT_FALSE(AnyAlpha(p, In({23, 71, 213, 468}, percent), IsNotClear))
+                    << "middle not clear";
+                EXPECT_FALSE(AnyAlpha(p, In({23, 0, 213, 71}, percent), IsNotOpaque))
+                    << "top lets items show";
+                EXPECT_FALSE(AnyAlpha(p, In({23, 468, 213, 550}, percent), IsNotOpaque))
                     << "bottom lets items show";
                 EXPECT_TRUE(AnyAlpha(p, all, IsPartial)) << "no soft edge";
                 break;
@@ -282,7 +298,8 @@ TEST_F(Artwork, SkinPicturesAreRgbaPngsOfTheirSizeAndKind) {
             case Kind::Shaped:
                 break;
         }
-        ExpectRoomForText(s.name, p, s.text, s.ink);
+        ExpectRoomForText(s.name, p, In(s.text, percent), s.ink);
+    }
     }
 }
 
@@ -312,27 +329,35 @@ const BitmapPicture kBitmaps[] = {
 };
 
 TEST_F(Artwork, BitmapsAre24BitOfTheirSize) {
+    for (int percent : scale::kArtworkPercents) {
     for (const BitmapPicture& b : kBitmaps) {
-        SCOPED_TRACE(b.id);
-        const Dib dib = DecodeDib(program.Bytes(MAKEINTRESOURCEA(b.id), MAKEINTRESOURCEA(2)));
+        const std::string name = scale::BitmapName(b.id, percent);
+        SCOPED_TRACE(name);
+        const Dib dib = DecodeDib(program.Bytes(name.c_str(), MAKEINTRESOURCEA(2)));
         EXPECT_EQ(dib.header.biBitCount, 24);
         EXPECT_EQ(dib.header.biCompression, static_cast<DWORD>(BI_RGB));
-        ASSERT_EQ(dib.pixels.width, b.width);
-        ASSERT_EQ(dib.pixels.height, b.height);
-        ExpectRoomForText("bitmap", dib.pixels, b.text, b.text.right ? Ink::Black : Ink::None);
+        ASSERT_EQ(dib.pixels.width, SetScale(percent).Px(b.width));
+        ASSERT_EQ(dib.pixels.height, SetScale(percent).Px(b.height));
+        ExpectRoomForText("bitmap", dib.pixels, In(b.text, percent),
+                          b.text.right ? Ink::Black : Ink::None);
+    }
     }
 }
 
 // The window shape of the editor keeps exactly the pixels that are not magenta: each row
 // must lose its corner pixels and nothing else, on 24-, 32- and 16-bit (5-6-5) displays
-// alike, and the picture's edge must not be tinted by the key.
+// alike, and the picture's edge must not be tinted by the key. At the larger scales the cut
+// is the same staircase, each step as wide as the scale makes it to a pixel.
 TEST_F(Artwork, PhoneBookBackgroundCutsItsCornersExactly) {
-    const Pixels p =
-        DecodeDib(program.Bytes(MAKEINTRESOURCEA(IDB_BOOK_BACKGROUND), MAKEINTRESOURCEA(2))).pixels;
-    ASSERT_EQ(p.width, 360);
-    ASSERT_EQ(p.height, 200);
+    for (int percent : scale::kArtworkPercents) {
+    SCOPED_TRACE(percent);
+    const Pixels p = DecodeDib(program.Bytes(scale::BitmapName(IDB_BOOK_BACKGROUND, percent).c_str(),
+                                             MAKEINTRESOURCEA(2)))
+                         .pixels;
+    ASSERT_EQ(p.width, SetScale(percent).Px(360));
+    ASSERT_EQ(p.height, SetScale(percent).Px(200));
     const int topCut[] = {6, 5, 4, 3, 2, 1, 1};
-    auto cut = [&topCut](int y) {
+    auto figureCut = [&topCut](int y) {
         if (y < 7)
             return topCut[y];
         if (y > 192)
@@ -349,8 +374,20 @@ TEST_F(Artwork, PhoneBookBackgroundCutsItsCornersExactly) {
         return Red(c) - Green(c) > 40 && Blue(c) - Green(c) > 40;
     };
     for (int y = 0; y < p.height; ++y) {
+        // The row's own cuts at either end; the figure row under the pixels' centres says how
+        // wide each must be (a pixel whose centre lies on the staircase may go either way).
+        int left = 0, right = 0;
+        while (left < p.width && isKey(left, y)) {
+            ++left;
+        }
+        while (right < p.width && isKey(p.width - 1 - right, y)) {
+            ++right;
+        }
+        const double wanted = figureCut((2 * y + 1) * 50 / percent) * percent / 100.0;
+        ASSERT_LE(std::abs(left - wanted), percent == 100 ? 0.0 : 1.0) << "row " << y;
+        ASSERT_LE(std::abs(right - wanted), percent == 100 ? 0.0 : 1.0) << "row " << y;
         for (int x = 0; x < p.width; ++x) {
-            const bool outside = x < cut(y) || x >= p.width - cut(y);
+            const bool outside = x < left || x >= p.width - right;
             if (outside) {
                 ASSERT_TRUE(isKey(x, y)) << "(" << x << ", " << y << ") should be magenta";
                 continue;
@@ -361,6 +398,70 @@ TEST_F(Artwork, PhoneBookBackgroundCutsItsCornersExactly) {
                 (y > 0 && isKey(x, y - 1)) || (y + 1 < p.height && isKey(x, y + 1));
             EXPECT_FALSE(bordersKey && tinted(x, y)) << "(" << x << ", " << y << ") blends";
         }
+    }
+    }
+}
+
+// Hard steps between neighbours, which a blending enlargement loses, and 2 x 2 blocks of
+// pixels that differ, which an enlargement that repeats pixels never has.
+struct EdgeProfile {
+    int hardSteps = 0;
+    int mixedBlocks = 0;
+};
+EdgeProfile ProfileOf(const Pixels& p) {
+    auto differ = [](uint32_t a, uint32_t b) {
+        return std::max({std::abs(Alpha(a) - Alpha(b)), std::abs(Red(a) - Red(b)),
+                         std::abs(Green(a) - Green(b)), std::abs(Blue(a) - Blue(b))});
+    };
+    EdgeProfile e;
+    for (int y = 0; y + 1 < p.height; ++y) {
+        for (int x = 0; x + 1 < p.width; ++x) {
+            e.hardSteps += differ(p.At(x, y), p.At(x + 1, y)) >= 200;
+            const bool block = x % 2 == 0 && y % 2 == 0;
+            e.mixedBlocks += block && std::max({differ(p.At(x, y), p.At(x + 1, y)),
+                                                differ(p.At(x, y), p.At(x, y + 1)),
+                                                differ(p.At(x, y), p.At(x + 1, y + 1))}) > 24;
+        }
+    }
+    return e;
+}
+bool DrawnAtTwice(const Pixels& once, const Pixels& twice) {
+    const EdgeProfile small = ProfileOf(once), large = ProfileOf(twice);
+    return large.hardSteps >= small.hardSteps && large.mixedBlocks > 0;
+}
+// The picture enlarged twice: each pixel repeated, or each new pixel a 3 : 1 blend of its
+// nearest two in each direction.
+Pixels Enlarged(const Pixels& p, bool blend) {
+    Pixels out;
+    out.width = 2 * p.width;
+    out.height = 2 * p.height;
+    auto at = [&p](int x, int y) {
+        return p.At(std::clamp(x, 0, p.width - 1), std::clamp(y, 0, p.height - 1));
+    };
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            const int nx = x % 2 ? x / 2 + 1 : x / 2 - 1, ny = y % 2 ? y / 2 + 1 : y / 2 - 1;
+            uint32_t pixel = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                auto c = [&](int px, int py) { return (at(px, py) >> shift) & 0xFF; };
+                const uint32_t mixed = (9 * c(x / 2, y / 2) + 3 * c(nx, y / 2) +
+                                        3 * c(x / 2, ny) + c(nx, ny) + 8) / 16;
+                pixel |= (blend ? mixed : c(x / 2, y / 2)) << shift;
+            }
+            out.argb.push_back(pixel);
+        }
+    }
+    return out;
+}
+
+TEST_F(Artwork, PicturesAt200PercentAreDrawnThereNotEnlarged) {
+    for (const char* name : {"IDB_5", "IDB_CLR", "IDB_SKYPE", "IDB_CALLSTART", "IDB_HOME"}) {
+        SCOPED_TRACE(name);
+        const Pixels once = DecodePng(program.Bytes(name, "PNG"));
+        const Pixels twice = DecodePng(program.Bytes((std::string(name) + "_200").c_str(), "PNG"));
+        EXPECT_TRUE(DrawnAtTwice(once, twice));
+        EXPECT_FALSE(DrawnAtTwice(once, Enlarged(once, false))) << "repeated pixels pass";
+        EXPECT_FALSE(DrawnAtTwice(once, Enlarged(once, true))) << "blended pixels pass";
     }
 }
 
