@@ -44,9 +44,8 @@ bool CVoxteloDlg::OnInitDialog() {
     SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     // The caption's and task bar's small icon, drawn at its size for the window's scale.
     const int small = fw::SmallIconSize(fw::WindowDpi(Handle()));
-    smallIcon_.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                   MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                                   small, small, 0)));
+    smallIcon_.Reset(static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, small, small, 0)));
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.Get() : icon_));
     SetUpMembers();

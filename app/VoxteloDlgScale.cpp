@@ -44,8 +44,8 @@ void CVoxteloDlg::OnDpiChanged(int dpi, const RECT* suggested) {
     } else if (suggested) {
         corner = POINT{suggested->left, suggested->top};
     }
-    SetWindowPos(Handle(), nullptr, corner.x, corner.y, skin_->CanvasWidth(),
-                 skin_->CanvasHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, corner.x, corner.y, skin_->CanvasWidth(), skin_->CanvasHeight(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     // Painted before this returns: until then the larger window would show the smaller
     // picture, and what lies beyond it would let clicks through.
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);

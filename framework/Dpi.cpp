@@ -14,8 +14,9 @@ Function Lookup(const wchar_t* module, const char* name) {
     if (!loaded) {
         loaded = LoadLibraryW(module);  // shcore: kept loaded for the process's life
     }
-    return loaded ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(loaded, name)))
-                  : nullptr;
+    return loaded
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(loaded, name)))
+               : nullptr;
 }
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
@@ -48,8 +49,7 @@ int SystemDpi() {
 }
 
 int WindowDpi(HWND window) {
-    static const auto forWindow =
-        Lookup<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
+    static const auto forWindow = Lookup<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
     if (forWindow && window) {
         return Valid(static_cast<int>(forWindow(window)));
     }
@@ -61,9 +61,8 @@ int DpiAtPoint(POINT point) {
         Lookup<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0;
     UINT y = 0;
-    if (forMonitor &&
-        SUCCEEDED(forMonitor(MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY), kEffectiveDpi, &x,
-                             &y))) {
+    if (forMonitor && SUCCEEDED(forMonitor(MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY),
+                                           kEffectiveDpi, &x, &y))) {
         return Valid(static_cast<int>(x));
     }
     return SystemDpi();
@@ -78,8 +77,8 @@ int LargeIconSize(int dpi) {
 }
 
 void KeepDialogLayout(HWND dialog) {
-    static const auto keep = Lookup<SetDialogDpiChangeBehaviorFunction>(
-        L"user32.dll", "SetDialogDpiChangeBehavior");
+    static const auto keep =
+        Lookup<SetDialogDpiChangeBehaviorFunction>(L"user32.dll", "SetDialogDpiChangeBehavior");
     if (keep && dialog) {
         keep(dialog, kDisableAll, kDisableAll);
     }

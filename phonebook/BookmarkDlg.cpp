@@ -136,8 +136,9 @@ void CBookmarkDlg::ApplySkin(const scale::DisplayScale& skinScale) {
 // The dialog's font was made for the scale the window was created at; at another scale the
 // labels and controls take one of the template's size at the skin's scale.
 void CBookmarkDlg::ApplyFont() {
-    HFONT dialogFont = dialogFont_ ? dialogFont_
-                                   : reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+    HFONT dialogFont = dialogFont_
+                           ? dialogFont_
+                           : reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
     if (!dialogFont_) {
         dialogFont_ = dialogFont;
     }

@@ -169,8 +169,9 @@ void PhoneSkin::AddFixedWidgets() {
     };
     for (size_t i = 0; i < std::size(places); ++i) {
         const KeyPlace& place = places[i];
-        keypadKeys_[i] = keyAt(place.id, place.picture, panelX + text_.Px(kKeyColumns[place.column]),
-                               panelY + text_.Px(kKeyRows[place.row]));
+        keypadKeys_[i] =
+            keyAt(place.id, place.picture, panelX + text_.Px(kKeyColumns[place.column]),
+                  panelY + text_.Px(kKeyRows[place.row]));
     }
     plain(WID_POPUP, kPopup, 120, 110, true);
     plain(WID_POPUP_CLOSE, kPopupClose, 325, 118, true);
@@ -202,6 +203,8 @@ void PhoneSkin::Clear() {
         board_->Clear();
         board_.reset();
     }
+    drawn_.clear();
+    drawnCanvas_ = nullptr;
     for (SkinImage& picture : pictures_) {
         picture.Assign(PixelBuffer());
     }

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "core/CallState.h"
 #include "ui/Label.h"
@@ -67,8 +68,10 @@ public:
 
     // The paint pass, before composing: viewport, scroll check, views, call keys, relayout.
     void PrepareForPaint();
-    // Clears and composes the canvas (CanvasWidth x CanvasHeight); false when a list rebuild
-    // is under way and the window must keep its previous picture.
+    // Brings the canvas (CanvasWidth x CanvasHeight) up to date: composes it afresh where
+    // the picture changed since the last composition into the same canvas, and wholly into
+    // another one. False when a list rebuild is under way and the window must keep its
+    // previous picture (the canvas is then cleared and composed wholly next time).
     bool Compose(PixelView canvas);
 
     void RefreshSkypeView();
@@ -176,8 +179,29 @@ private:
     int ScrollMove(ContactItem* selected, ContactItem* head) const;
     bool NeedsScroll(ContactItem* selected, ContactItem* head, int bottomMargin) const;
 
+    // What a composition drew, widget by widget: the next one composes only where this
+    // changed.
+    struct Drawn {
+        Rect extent;
+        const SkinImage* image;
+        std::string label;
+        PaintFlags flags;
+        bool operator==(const Drawn& other) const {
+            return extent == other.extent && image == other.image && label == other.label &&
+                   flags.dimmed == other.flags.dimmed && flags.plain == other.flags.plain;
+        }
+    };
+    // Where the canvas must be composed again; records what will be drawn.
+    Rect ChangedSinceComposed(const PixelView& canvas);
+    Rect DialStringArea();
+
     SkinHost& host_;
     SkinText& text_;
+    std::unordered_map<const SkinWidget*, Drawn> drawn_;
+    Rect drawnDial_;
+    std::string drawnDialString_;
+    const uint32_t* drawnCanvas_ = nullptr;  // none: compose wholly
+    Rect drawnArea_;
     std::unique_ptr<WidgetBoard> board_;
     std::array<SkinImage, kPictureCount> pictures_;
 

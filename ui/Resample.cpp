@@ -37,7 +37,8 @@ Taps TapsFor(int from, int to) {
             for (int s = static_cast<int>(begin); s < end && s < from; ++s) {
                 const double covered = std::min<double>(end, s + 1) - std::max<double>(begin, s);
                 if (covered > 0) {
-                    result.taps.push_back({s, static_cast<int>(std::lround(covered / ratio * 65536))});
+                    result.taps.push_back(
+                        {s, static_cast<int>(std::lround(covered / ratio * 65536))});
                 }
             }
         } else {

@@ -73,8 +73,8 @@ Rect SkinWidget::Extent() const {
     }
     return Rect{std::min(imageRect_.left, labelRect_.left),
                 std::min(imageRect_.top, labelRect_.top),
-                std::max(imageRect_.right, labelRect_.left + bounds_.Width()),
-                std::max(imageRect_.bottom, labelRect_.top + bounds_.Height())};
+                std::max(imageRect_.right, labelRect_.left + bounds_.Width() + kLabelOverhang),
+                std::max(imageRect_.bottom, labelRect_.top + bounds_.Height() + kLabelOverhang)};
 }
 
 void SkinWidget::Draw(PixelView target, bool dimmed, bool plain) const {

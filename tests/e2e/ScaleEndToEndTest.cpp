@@ -37,15 +37,16 @@ POINT Centre(const scale::DisplayScale& s, int x, int y, int w, int h, POINT ori
 
 // A bitmap resource of `module` as 32-bit pixels, top row first.
 ui::PixelBuffer BitmapPixels(HMODULE module, const char* name) {
-    fw::BitmapHandle bitmap(static_cast<HBITMAP>(
-        LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    fw::BitmapHandle bitmap(
+        static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP size{};
     if (!bitmap || !GetObjectW(bitmap.Get(), sizeof size, &size)) {
         return ui::PixelBuffer();
     }
     ui::PixelBuffer pixels(size.bmWidth, size.bmHeight);
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(info.bmiHeader), size.bmWidth, -size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    info.bmiHeader = {
+        sizeof(info.bmiHeader), size.bmWidth, -size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     fw::WindowDc screen(nullptr);
     GetDIBits(screen.Get(), bitmap.Get(), 0, size.bmHeight, pixels.Data(), &info, DIB_RGB_COLORS);
     return pixels;
@@ -139,12 +140,12 @@ protected:
             return GetTickCount() - still > 300;
         });
         if (const char* shots = std::getenv("VOXTELO_SCALE_SHOTS")) {
-            test::RunOnHost(
-                "import -window root -crop " + std::to_string(area.right - area.left) + "x" +
-                    std::to_string(area.bottom - area.top) + "+" + std::to_string(area.left) +
-                    "+" + std::to_string(area.top) + " png:'" + shots + "/" + name + "-" +
-                    std::to_string(dpi.Dpi()) + ".png'",
-                kWaitMs);
+            test::RunOnHost("import -window root -crop " + std::to_string(area.right - area.left) +
+                                "x" + std::to_string(area.bottom - area.top) + "+" +
+                                std::to_string(area.left) + "+" + std::to_string(area.top) +
+                                " png:'" + shots + "/" + name + "-" + std::to_string(dpi.Dpi()) +
+                                ".png'",
+                            kWaitMs);
         }
     }
 
@@ -166,7 +167,8 @@ TEST_F(PhoneAtScale, ThePhoneIsItsLayoutAtTheScaleAndEveryKeypadKeyEntersItsDigi
     EXPECT_TRUE(test::WaitUntil([&] {
         size = WindowSize(main);
         return size.cx == dpi.Px(360) && size.cy == dpi.Px(550);
-    })) << size.cx << " x " << size.cy;
+    })) << size.cx
+        << " x " << size.cy;
     const POINT band = Centre(dpi, 100, 22, 0, 0);
     EXPECT_TRUE(test::WaitUntil([&] {
         const uint32_t p =
@@ -241,8 +243,8 @@ TEST_F(PhoneAtScale, TheEditorIsItsScaledPictureWithItsControlsOnTheirFields) {
         // The outermost pixels may be blended with the sheet where the scale cuts a pixel.
         for (int y = r.top + 1; y < r.bottom - 1; ++y) {
             for (int x = r.left + 1; x < r.right - 1; ++x) {
-                ASSERT_NE(picture.At(x, y) & 0xFFFFFF, sheet) << kind << " off its field at "
-                                                              << x << ", " << y;
+                ASSERT_NE(picture.At(x, y) & 0xFFFFFF, sheet)
+                    << kind << " off its field at " << x << ", " << y;
             }
         }
     }

@@ -261,45 +261,46 @@ Rect In(const Rect& r, int percent) {
 
 TEST_F(Artwork, SkinPicturesAreRgbaPngsOfTheirSizeAndKind) {
     for (int percent : scale::kArtworkPercents) {
-    for (const SkinPicture& s : kSkin) {
-        SCOPED_TRACE(scale::PictureName(s.name, percent));
-        const std::string png = program.Bytes(scale::PictureName(s.name, percent).c_str(), "PNG");
-        ASSERT_GT(png.size(), 33u) << "missing";
-        // IHDR: width, height, 8 bits a channel, colour type 6 (RGBA).
-        ASSERT_EQ(png.compare(12, 4, "IHDR"), 0);
-        const auto byte = [&png](size_t i) { return static_cast<uint8_t>(png[i]); };
-        EXPECT_EQ(byte(24), 8);
-        EXPECT_EQ(byte(25), 6);
-        const Pixels p = DecodePng(png);
-        ASSERT_EQ(p.width, SetScale(percent).Px(s.width));
-        ASSERT_EQ(p.height, SetScale(percent).Px(s.height));
+        for (const SkinPicture& s : kSkin) {
+            SCOPED_TRACE(scale::PictureName(s.name, percent));
+            const std::string png =
+                program.Bytes(scale::PictureName(s.name, percent).c_str(), "PNG");
+            ASSERT_GT(png.size(), 33u) << "missing";
+            // IHDR: width, height, 8 bits a channel, colour type 6 (RGBA).
+            ASSERT_EQ(png.compare(12, 4, "IHDR"), 0);
+            const auto byte = [&png](size_t i) { return static_cast<uint8_t>(png[i]); };
+            EXPECT_EQ(byte(24), 8);
+            EXPECT_EQ(byte(25), 6);
+            const Pixels p = DecodePng(png);
+            ASSERT_EQ(p.width, SetScale(percent).Px(s.width));
+            ASSERT_EQ(p.height, SetScale(percent).Px(s.height));
 
-        const Rect all{0, 0, p.width, p.height};
-        EXPECT_TRUE(AnyAlpha(p, all, IsNotClear)) << "empty";
-        switch (s.kind) {
-            case Kind::Opaque:
-                EXPECT_FALSE(AnyAlpha(p, all, IsNotOpaque));
-                break;
-            case Kind::Frame:
-                EXPECT_FALSE(AnyAlpha(p, In({23, 71, 213, 468}, percent), IsNotClear))
-                    << "middle not clear";
-                EXPECT_FALSE(AnyAlpha(p, In({23, 0, 213, 71}, percent), IsNotOpaque))
-                    << "top lets items show";
-                EXPECT_FALSE(AnyAlpha(p, In({23, 468, 213, 550}, percent), IsNotOpaque))
-                    << "bottom lets items show";
-                EXPECT_TRUE(AnyAlpha(p, all, IsPartial)) << "no soft edge";
-                break;
-            case Kind::Translucent: {
-                const int centre = Alpha(p.At(p.width / 2, p.height / 2));
-                EXPECT_GT(centre, 0);
-                EXPECT_LT(centre, 255);
-                break;
+            const Rect all{0, 0, p.width, p.height};
+            EXPECT_TRUE(AnyAlpha(p, all, IsNotClear)) << "empty";
+            switch (s.kind) {
+                case Kind::Opaque:
+                    EXPECT_FALSE(AnyAlpha(p, all, IsNotOpaque));
+                    break;
+                case Kind::Frame:
+                    EXPECT_FALSE(AnyAlpha(p, In({23, 71, 213, 468}, percent), IsNotClear))
+                        << "middle not clear";
+                    EXPECT_FALSE(AnyAlpha(p, In({23, 0, 213, 71}, percent), IsNotOpaque))
+                        << "top lets items show";
+                    EXPECT_FALSE(AnyAlpha(p, In({23, 468, 213, 550}, percent), IsNotOpaque))
+                        << "bottom lets items show";
+                    EXPECT_TRUE(AnyAlpha(p, all, IsPartial)) << "no soft edge";
+                    break;
+                case Kind::Translucent: {
+                    const int centre = Alpha(p.At(p.width / 2, p.height / 2));
+                    EXPECT_GT(centre, 0);
+                    EXPECT_LT(centre, 255);
+                    break;
+                }
+                case Kind::Shaped:
+                    break;
             }
-            case Kind::Shaped:
-                break;
+            ExpectRoomForText(s.name, p, In(s.text, percent), s.ink);
         }
-        ExpectRoomForText(s.name, p, In(s.text, percent), s.ink);
-    }
     }
 }
 
@@ -330,17 +331,17 @@ const BitmapPicture kBitmaps[] = {
 
 TEST_F(Artwork, BitmapsAre24BitOfTheirSize) {
     for (int percent : scale::kArtworkPercents) {
-    for (const BitmapPicture& b : kBitmaps) {
-        const std::string name = scale::BitmapName(b.id, percent);
-        SCOPED_TRACE(name);
-        const Dib dib = DecodeDib(program.Bytes(name.c_str(), MAKEINTRESOURCEA(2)));
-        EXPECT_EQ(dib.header.biBitCount, 24);
-        EXPECT_EQ(dib.header.biCompression, static_cast<DWORD>(BI_RGB));
-        ASSERT_EQ(dib.pixels.width, SetScale(percent).Px(b.width));
-        ASSERT_EQ(dib.pixels.height, SetScale(percent).Px(b.height));
-        ExpectRoomForText("bitmap", dib.pixels, In(b.text, percent),
-                          b.text.right ? Ink::Black : Ink::None);
-    }
+        for (const BitmapPicture& b : kBitmaps) {
+            const std::string name = scale::BitmapName(b.id, percent);
+            SCOPED_TRACE(name);
+            const Dib dib = DecodeDib(program.Bytes(name.c_str(), MAKEINTRESOURCEA(2)));
+            EXPECT_EQ(dib.header.biBitCount, 24);
+            EXPECT_EQ(dib.header.biCompression, static_cast<DWORD>(BI_RGB));
+            ASSERT_EQ(dib.pixels.width, SetScale(percent).Px(b.width));
+            ASSERT_EQ(dib.pixels.height, SetScale(percent).Px(b.height));
+            ExpectRoomForText("bitmap", dib.pixels, In(b.text, percent),
+                              b.text.right ? Ink::Black : Ink::None);
+        }
     }
 }
 
@@ -350,55 +351,56 @@ TEST_F(Artwork, BitmapsAre24BitOfTheirSize) {
 // is the same staircase, each step as wide as the scale makes it to a pixel.
 TEST_F(Artwork, PhoneBookBackgroundCutsItsCornersExactly) {
     for (int percent : scale::kArtworkPercents) {
-    SCOPED_TRACE(percent);
-    const Pixels p = DecodeDib(program.Bytes(scale::BitmapName(IDB_BOOK_BACKGROUND, percent).c_str(),
-                                             MAKEINTRESOURCEA(2)))
-                         .pixels;
-    ASSERT_EQ(p.width, SetScale(percent).Px(360));
-    ASSERT_EQ(p.height, SetScale(percent).Px(200));
-    const int topCut[] = {6, 5, 4, 3, 2, 1, 1};
-    auto figureCut = [&topCut](int y) {
-        if (y < 7)
-            return topCut[y];
-        if (y > 192)
-            return topCut[199 - y];
-        return 0;
-    };
-    auto isKey = [&p](int x, int y) { return (p.At(x, y) & 0xFFFFFF) == 0xFF00FF; };
-    auto isKeyAt565 = [&p](int x, int y) {
-        const uint32_t c = p.At(x, y);
-        return Red(c) >= 0xF8 && Green(c) < 0x04 && Blue(c) >= 0xF8;
-    };
-    auto tinted = [&p](int x, int y) {
-        const uint32_t c = p.At(x, y);
-        return Red(c) - Green(c) > 40 && Blue(c) - Green(c) > 40;
-    };
-    for (int y = 0; y < p.height; ++y) {
-        // The row's own cuts at either end; the figure row under the pixels' centres says how
-        // wide each must be (a pixel whose centre lies on the staircase may go either way).
-        int left = 0, right = 0;
-        while (left < p.width && isKey(left, y)) {
-            ++left;
-        }
-        while (right < p.width && isKey(p.width - 1 - right, y)) {
-            ++right;
-        }
-        const double wanted = figureCut((2 * y + 1) * 50 / percent) * percent / 100.0;
-        ASSERT_LE(std::abs(left - wanted), percent == 100 ? 0.0 : 1.0) << "row " << y;
-        ASSERT_LE(std::abs(right - wanted), percent == 100 ? 0.0 : 1.0) << "row " << y;
-        for (int x = 0; x < p.width; ++x) {
-            const bool outside = x < left || x >= p.width - right;
-            if (outside) {
-                ASSERT_TRUE(isKey(x, y)) << "(" << x << ", " << y << ") should be magenta";
-                continue;
+        SCOPED_TRACE(percent);
+        const Pixels p =
+            DecodeDib(program.Bytes(scale::BitmapName(IDB_BOOK_BACKGROUND, percent).c_str(),
+                                    MAKEINTRESOURCEA(2)))
+                .pixels;
+        ASSERT_EQ(p.width, SetScale(percent).Px(360));
+        ASSERT_EQ(p.height, SetScale(percent).Px(200));
+        const int topCut[] = {6, 5, 4, 3, 2, 1, 1};
+        auto figureCut = [&topCut](int y) {
+            if (y < 7)
+                return topCut[y];
+            if (y > 192)
+                return topCut[199 - y];
+            return 0;
+        };
+        auto isKey = [&p](int x, int y) { return (p.At(x, y) & 0xFFFFFF) == 0xFF00FF; };
+        auto isKeyAt565 = [&p](int x, int y) {
+            const uint32_t c = p.At(x, y);
+            return Red(c) >= 0xF8 && Green(c) < 0x04 && Blue(c) >= 0xF8;
+        };
+        auto tinted = [&p](int x, int y) {
+            const uint32_t c = p.At(x, y);
+            return Red(c) - Green(c) > 40 && Blue(c) - Green(c) > 40;
+        };
+        for (int y = 0; y < p.height; ++y) {
+            // The row's own cuts at either end; the figure row under the pixels' centres says how
+            // wide each must be (a pixel whose centre lies on the staircase may go either way).
+            int left = 0, right = 0;
+            while (left < p.width && isKey(left, y)) {
+                ++left;
             }
-            ASSERT_FALSE(isKeyAt565(x, y)) << "(" << x << ", " << y << ") keyed away";
-            const bool bordersKey =
-                (x > 0 && isKey(x - 1, y)) || (x + 1 < p.width && isKey(x + 1, y)) ||
-                (y > 0 && isKey(x, y - 1)) || (y + 1 < p.height && isKey(x, y + 1));
-            EXPECT_FALSE(bordersKey && tinted(x, y)) << "(" << x << ", " << y << ") blends";
+            while (right < p.width && isKey(p.width - 1 - right, y)) {
+                ++right;
+            }
+            const double wanted = figureCut((2 * y + 1) * 50 / percent) * percent / 100.0;
+            ASSERT_LE(std::abs(left - wanted), percent == 100 ? 0.0 : 1.0) << "row " << y;
+            ASSERT_LE(std::abs(right - wanted), percent == 100 ? 0.0 : 1.0) << "row " << y;
+            for (int x = 0; x < p.width; ++x) {
+                const bool outside = x < left || x >= p.width - right;
+                if (outside) {
+                    ASSERT_TRUE(isKey(x, y)) << "(" << x << ", " << y << ") should be magenta";
+                    continue;
+                }
+                ASSERT_FALSE(isKeyAt565(x, y)) << "(" << x << ", " << y << ") keyed away";
+                const bool bordersKey =
+                    (x > 0 && isKey(x - 1, y)) || (x + 1 < p.width && isKey(x + 1, y)) ||
+                    (y > 0 && isKey(x, y - 1)) || (y + 1 < p.height && isKey(x, y + 1));
+                EXPECT_FALSE(bordersKey && tinted(x, y)) << "(" << x << ", " << y << ") blends";
+            }
         }
-    }
     }
 }
 
@@ -444,8 +446,9 @@ Pixels Enlarged(const Pixels& p, bool blend) {
             uint32_t pixel = 0;
             for (int shift = 0; shift < 32; shift += 8) {
                 auto c = [&](int px, int py) { return (at(px, py) >> shift) & 0xFF; };
-                const uint32_t mixed = (9 * c(x / 2, y / 2) + 3 * c(nx, y / 2) +
-                                        3 * c(x / 2, ny) + c(nx, ny) + 8) / 16;
+                const uint32_t mixed =
+                    (9 * c(x / 2, y / 2) + 3 * c(nx, y / 2) + 3 * c(x / 2, ny) + c(nx, ny) + 8) /
+                    16;
                 pixel |= (blend ? mixed : c(x / 2, y / 2)) << shift;
             }
             out.argb.push_back(pixel);

@@ -16,7 +16,7 @@ TEST(DisplayScale, RoundsEveryFigureToTheNearestPixelAndPicksTheSetThatServesIt)
         int px7, px10, px550, pxMinus2;
         int percent;
     } cases[] = {
-        {96, 7, 10, 550, -2, 100},   {120, 9, 13, 688, -3, 125},  {144, 11, 15, 825, -3, 150},
+        {96, 7, 10, 550, -2, 100},   {120, 9, 13, 688, -3, 125},   {144, 11, 15, 825, -3, 150},
         {168, 12, 18, 963, -4, 175}, {192, 14, 20, 1100, -4, 200}, {72, 5, 8, 413, -2, 100},
         {110, 8, 11, 630, -2, 125},  {240, 18, 25, 1375, -5, 200}, {0, 7, 10, 550, -2, 100},
     };
@@ -73,8 +73,9 @@ struct Place {
     int id, x, y, w, h;
 };
 constexpr Place kPlaces[] = {
-    {WID_BASE, 23, 71, 190, 397},   {WID_FRAME, 0, 0, 239, 550},   {WID_SKYPE, 12, 44, 107, 23},
-    {WID_CALL_END, 128, 484, 41, 41}, {WID_LCD, 24, 443, 189, 25}, {WID_POPUP, 120, 110, 235, 156},
+    {WID_BASE, 23, 71, 190, 397},        {WID_FRAME, 0, 0, 239, 550},
+    {WID_SKYPE, 12, 44, 107, 23},        {WID_CALL_END, 128, 484, 41, 41},
+    {WID_LCD, 24, 443, 189, 25},         {WID_POPUP, 120, 110, 235, 156},
     {WID_POPUP_CLOSE, 325, 118, 12, 12}, {WID_DOWN, 201, 418, 12, 25},
 };
 

@@ -2,6 +2,7 @@
 // window whose back-ends, call state and pictures the test sets.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <new>
@@ -136,7 +137,9 @@ public:
         }
         const scale::DisplayScale set(percent * scale::kBaseDpi / 100);
         const auto& [width, height] = PictureSizes().at(base);
-        image.Assign(SolidPicture(set.Px(width), set.Px(height), 0xFF808080));
+        // A colour of its own, so that a picture drawn in the wrong place shows.
+        const uint32_t colour = static_cast<uint32_t>(std::hash<std::string>()(base));
+        image.Assign(SolidPicture(set.Px(width), set.Px(height), 0xFF000000 | colour));
         return true;
     }
     void RequestRepaint() override { ++repaints; }
