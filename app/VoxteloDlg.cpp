@@ -42,12 +42,7 @@ bool CVoxteloDlg::OnInitDialog() {
     SetWindowLongW(Handle(), GWL_EXSTYLE, GetWindowLongW(Handle(), GWL_EXSTYLE) | WS_EX_LAYERED);
     AddAboutEntry();
     SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    // The caption's and task bar's small icon, drawn at its size for the window's scale.
-    const int small = fw::SmallIconSize(fw::WindowDpi(Handle()));
-    smallIcon_.Reset(static_cast<HICON>(LoadImageW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, small, small, 0)));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.Get() : icon_));
+    SetSmallIcon(fw::WindowDpi(Handle()));
     SetUpMembers();
     ScanCommandLine();
     if (!BuildSkin()) {

@@ -189,6 +189,7 @@ private:
     scale::DisplayScale WindowScale() const;
     // The window moved to a screen of another scale: laid out again there.
     void OnDpiChanged(int dpi, const RECT* suggested);
+    void SetSmallIcon(int dpi);
     void SetWidgetState(ui::SkinWidget* widget, bool on);
     void SelectCarrier(Carrier carrier);
     void ClosePopup();

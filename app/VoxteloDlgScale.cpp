@@ -4,9 +4,20 @@
 
 #include "core/DisplayScale.h"
 #include "framework/Dpi.h"
-#include "framework/MessageBox.h"
+#include "res/resource.h"
 #include "ui/LayeredCanvas.h"
 #include "ui/PhoneSkin.h"
+
+// The task bar's small icon, drawn at its size for the scale; the one it replaces goes only
+// once the window has let it go.
+void CVoxteloDlg::SetSmallIcon(int dpi) {
+    const int size = fw::SmallIconSize(dpi);
+    fw::IconHandle icon(static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, size, size, 0)));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(icon ? icon.Get() : icon_));
+    smallIcon_ = std::move(icon);
+}
 
 scale::DisplayScale CVoxteloDlg::WindowScale() const {
     return scale::DisplayScale(fw::WindowDpi(Handle()));
@@ -32,6 +43,7 @@ void CVoxteloDlg::OnDpiChanged(int dpi, const RECT* suggested) {
         return;
     }
     canvas_ = std::move(canvas);
+    SetSmallIcon(dpi);
 
     RECT window{};
     GetWindowRect(Handle(), &window);

@@ -1,7 +1,7 @@
 #!/bin/bash
-# The phone's start at 100 % and at 200 % side by side: scale_bench's `start` in the 96 and
-# the 192 LogPixels prefixes (tests/support/scale-prefix.sh) by turns, each beside a bare
-# Win32 program in the same prefix. Run it while no test runs.
+# The phone's start at 100 % and at 200 % side by side: scale_bench's `start` in a 96 and a
+# 192 dpi prefix (tools/wine.sh --dpi) by turns, each beside a bare Win32 program in the same
+# prefix, and the medians over every round. Run it while no test runs.
 #
 #   bench/scale-start.sh <windows build folder> [rounds, default 3] [runs a round, default 5]
 set -euo pipefail
@@ -11,19 +11,17 @@ build=$(cd "$1" && pwd)
 rounds=${2:-3}
 runs=${3:-5}
 
-source "$repo/tests/support/scale-prefix.sh"
 runs_file=$(mktemp)
 trap 'rm -f "$runs_file"' EXIT
 for round in $(seq "$rounds"); do
     for dpi in 96 192; do
-        scale_prefix "$build" "$dpi"
         echo "-- round $round"
-        env -u DISPLAY VOXTELO_SCREEN=1600x1280x24 "$repo/tools/wine.sh" session \
-            --prefix "$prefix" "$repo/tools/wine.sh" run --prefix "$prefix" \
-            "$build/bin/scale_bench.exe" start "$runs" | tee -a "$runs_file" | grep -v '^runs '
+        wine=("$repo/tools/wine.sh" --prefix "$build/wineprefix" --dpi "$dpi")
+        env -u DISPLAY VOXTELO_SCREEN=1600x1280x24 "${wine[0]}" session "${wine[@]:1}" \
+            "${wine[0]}" run "${wine[@]:1}" "$build/bin/scale_bench.exe" start "$runs" |
+            tee -a "$runs_file" | grep -v '^runs '
     done
 done
-# The medians over every round.
 echo "-- all rounds"
 for what in phone bare; do
     for dpi in 96 192; do

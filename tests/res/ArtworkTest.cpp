@@ -1,7 +1,7 @@
 // The artwork as the built program carries it, in every scale's set: every picture at its size,
 // depth and kind of transparency with room for the text the program draws on it, the
-// phone-book background's exact magenta corners, pictures drawn at each scale rather than
-// enlarged, and the ring tone beside the program.
+// phone-book background's exact magenta corners, pictures drawn at 200 % rather than enlarged,
+// and the ring tone beside the program.
 #include <windows.h>
 #include <gdiplus.h>
 #include <shlwapi.h>
@@ -239,6 +239,25 @@ bool IsNotClear(int a) {
     return a != 0;
 }
 
+// Every entry of a table in every scale's set, with the set's scale.
+template <class T, size_t N>
+std::vector<std::pair<scale::DisplayScale, T>> InEverySet(const T (&table)[N]) {
+    std::vector<std::pair<scale::DisplayScale, T>> all;
+    for (int percent : scale::kArtworkPercents) {
+        for (const T& entry : table) {
+            all.emplace_back(scale::DisplayScale(percent * scale::kBaseDpi / 100), entry);
+        }
+    }
+    return all;
+}
+
+// An area of figures at a set's scale; where the scale cuts a pixel, the one at each edge may
+// be blended and is left out.
+Rect In(const Rect& r, const scale::DisplayScale& s) {
+    const int edge = s.IsBase() ? 0 : 1;
+    return {s.Px(r.left) + edge, s.Px(r.top) + edge, s.Px(r.right) - edge, s.Px(r.bottom) - edge};
+}
+
 class Artwork : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -248,59 +267,46 @@ protected:
     Program program;
 };
 
-// A set's scale, and an area of figures at it: where the scale cuts a pixel, the one at each
-// edge may be blended and is left out.
-scale::DisplayScale SetScale(int percent) {
-    return scale::DisplayScale(percent * scale::kBaseDpi / 100);
-}
-Rect In(const Rect& r, int percent) {
-    const scale::DisplayScale s = SetScale(percent);
-    const int edge = percent == 100 ? 0 : 1;
-    return {s.Px(r.left) + edge, s.Px(r.top) + edge, s.Px(r.right) - edge, s.Px(r.bottom) - edge};
-}
-
 TEST_F(Artwork, SkinPicturesAreRgbaPngsOfTheirSizeAndKind) {
-    for (int percent : scale::kArtworkPercents) {
-        for (const SkinPicture& s : kSkin) {
-            SCOPED_TRACE(scale::PictureName(s.name, percent));
-            const std::string png =
-                program.Bytes(scale::PictureName(s.name, percent).c_str(), "PNG");
-            ASSERT_GT(png.size(), 33u) << "missing";
-            // IHDR: width, height, 8 bits a channel, colour type 6 (RGBA).
-            ASSERT_EQ(png.compare(12, 4, "IHDR"), 0);
-            const auto byte = [&png](size_t i) { return static_cast<uint8_t>(png[i]); };
-            EXPECT_EQ(byte(24), 8);
-            EXPECT_EQ(byte(25), 6);
-            const Pixels p = DecodePng(png);
-            ASSERT_EQ(p.width, SetScale(percent).Px(s.width));
-            ASSERT_EQ(p.height, SetScale(percent).Px(s.height));
+    for (const auto& [set, s] : InEverySet(kSkin)) {
+        const std::string name = scale::PictureName(s.name, set.ArtworkPercent());
+        SCOPED_TRACE(name);
+        const std::string png = program.Bytes(name.c_str(), "PNG");
+        ASSERT_GT(png.size(), 33u) << "missing";
+        // IHDR: width, height, 8 bits a channel, colour type 6 (RGBA).
+        ASSERT_EQ(png.compare(12, 4, "IHDR"), 0);
+        const auto byte = [&png](size_t i) { return static_cast<uint8_t>(png[i]); };
+        EXPECT_EQ(byte(24), 8);
+        EXPECT_EQ(byte(25), 6);
+        const Pixels p = DecodePng(png);
+        ASSERT_EQ(p.width, set.Px(s.width));
+        ASSERT_EQ(p.height, set.Px(s.height));
 
-            const Rect all{0, 0, p.width, p.height};
-            EXPECT_TRUE(AnyAlpha(p, all, IsNotClear)) << "empty";
-            switch (s.kind) {
-                case Kind::Opaque:
-                    EXPECT_FALSE(AnyAlpha(p, all, IsNotOpaque));
-                    break;
-                case Kind::Frame:
-                    EXPECT_FALSE(AnyAlpha(p, In({23, 71, 213, 468}, percent), IsNotClear))
-                        << "middle not clear";
-                    EXPECT_FALSE(AnyAlpha(p, In({23, 0, 213, 71}, percent), IsNotOpaque))
-                        << "top lets items show";
-                    EXPECT_FALSE(AnyAlpha(p, In({23, 468, 213, 550}, percent), IsNotOpaque))
-                        << "bottom lets items show";
-                    EXPECT_TRUE(AnyAlpha(p, all, IsPartial)) << "no soft edge";
-                    break;
-                case Kind::Translucent: {
-                    const int centre = Alpha(p.At(p.width / 2, p.height / 2));
-                    EXPECT_GT(centre, 0);
-                    EXPECT_LT(centre, 255);
-                    break;
-                }
-                case Kind::Shaped:
-                    break;
+        const Rect all{0, 0, p.width, p.height};
+        EXPECT_TRUE(AnyAlpha(p, all, IsNotClear)) << "empty";
+        switch (s.kind) {
+            case Kind::Opaque:
+                EXPECT_FALSE(AnyAlpha(p, all, IsNotOpaque));
+                break;
+            case Kind::Frame:
+                EXPECT_FALSE(AnyAlpha(p, In({23, 71, 213, 468}, set), IsNotClear))
+                    << "middle not clear";
+                EXPECT_FALSE(AnyAlpha(p, In({23, 0, 213, 71}, set), IsNotOpaque))
+                    << "top lets items show";
+                EXPECT_FALSE(AnyAlpha(p, In({23, 468, 213, 550}, set), IsNotOpaque))
+                    << "bottom lets items show";
+                EXPECT_TRUE(AnyAlpha(p, all, IsPartial)) << "no soft edge";
+                break;
+            case Kind::Translucent: {
+                const int centre = Alpha(p.At(p.width / 2, p.height / 2));
+                EXPECT_GT(centre, 0);
+                EXPECT_LT(centre, 255);
+                break;
             }
-            ExpectRoomForText(s.name, p, In(s.text, percent), s.ink);
+            case Kind::Shaped:
+                break;
         }
+        ExpectRoomForText(s.name, p, In(s.text, set), s.ink);
     }
 }
 
@@ -330,141 +336,107 @@ const BitmapPicture kBitmaps[] = {
 };
 
 TEST_F(Artwork, BitmapsAre24BitOfTheirSize) {
-    for (int percent : scale::kArtworkPercents) {
-        for (const BitmapPicture& b : kBitmaps) {
-            const std::string name = scale::BitmapName(b.id, percent);
-            SCOPED_TRACE(name);
-            const Dib dib = DecodeDib(program.Bytes(name.c_str(), MAKEINTRESOURCEA(2)));
-            EXPECT_EQ(dib.header.biBitCount, 24);
-            EXPECT_EQ(dib.header.biCompression, static_cast<DWORD>(BI_RGB));
-            ASSERT_EQ(dib.pixels.width, SetScale(percent).Px(b.width));
-            ASSERT_EQ(dib.pixels.height, SetScale(percent).Px(b.height));
-            ExpectRoomForText("bitmap", dib.pixels, In(b.text, percent),
-                              b.text.right ? Ink::Black : Ink::None);
-        }
+    for (const auto& [set, b] : InEverySet(kBitmaps)) {
+        const std::string name = scale::BitmapName(b.id, set.ArtworkPercent());
+        SCOPED_TRACE(name);
+        const Dib dib = DecodeDib(program.Bytes(name.c_str(), MAKEINTRESOURCEA(2)));
+        EXPECT_EQ(dib.header.biBitCount, 24);
+        EXPECT_EQ(dib.header.biCompression, static_cast<DWORD>(BI_RGB));
+        ASSERT_EQ(dib.pixels.width, set.Px(b.width));
+        ASSERT_EQ(dib.pixels.height, set.Px(b.height));
+        ExpectRoomForText("bitmap", dib.pixels, In(b.text, set),
+                          b.text.right ? Ink::Black : Ink::None);
     }
 }
 
 // The window shape of the editor keeps exactly the pixels that are not magenta: each row
 // must lose its corner pixels and nothing else, on 24-, 32- and 16-bit (5-6-5) displays
-// alike, and the picture's edge must not be tinted by the key. At the larger scales the cut
-// is the same staircase, each step as wide as the scale makes it to a pixel.
-TEST_F(Artwork, PhoneBookBackgroundCutsItsCornersExactly) {
-    for (int percent : scale::kArtworkPercents) {
-        SCOPED_TRACE(percent);
-        const Pixels p =
-            DecodeDib(program.Bytes(scale::BitmapName(IDB_BOOK_BACKGROUND, percent).c_str(),
-                                    MAKEINTRESOURCEA(2)))
-                .pixels;
-        ASSERT_EQ(p.width, SetScale(percent).Px(360));
-        ASSERT_EQ(p.height, SetScale(percent).Px(200));
-        const int topCut[] = {6, 5, 4, 3, 2, 1, 1};
-        auto figureCut = [&topCut](int y) {
-            if (y < 7)
-                return topCut[y];
-            if (y > 192)
-                return topCut[199 - y];
-            return 0;
-        };
-        auto isKey = [&p](int x, int y) { return (p.At(x, y) & 0xFFFFFF) == 0xFF00FF; };
-        auto isKeyAt565 = [&p](int x, int y) {
-            const uint32_t c = p.At(x, y);
-            return Red(c) >= 0xF8 && Green(c) < 0x04 && Blue(c) >= 0xF8;
-        };
-        auto tinted = [&p](int x, int y) {
-            const uint32_t c = p.At(x, y);
-            return Red(c) - Green(c) > 40 && Blue(c) - Green(c) > 40;
-        };
-        for (int y = 0; y < p.height; ++y) {
-            // The row's own cuts at either end; the figure row under the pixels' centres says how
-            // wide each must be (a pixel whose centre lies on the staircase may go either way).
-            int left = 0, right = 0;
-            while (left < p.width && isKey(left, y)) {
-                ++left;
+// alike, and the picture's edge must not be tinted by the key. At the other scales each step
+// of the staircase is as wide as the scale makes it, to a pixel either way.
+void ExpectCornersCutExactly(const Pixels& p, const scale::DisplayScale& set) {
+    ASSERT_EQ(p.width, set.Px(360));
+    ASSERT_EQ(p.height, set.Px(200));
+    const int topCut[] = {6, 5, 4, 3, 2, 1, 1};
+    auto cut = [&topCut](int y) {
+        if (y < 7)
+            return topCut[y];
+        if (y > 192)
+            return topCut[199 - y];
+        return 0;
+    };
+    auto isKey = [&p](int x, int y) { return (p.At(x, y) & 0xFFFFFF) == 0xFF00FF; };
+    auto isKeyAt565 = [&p](int x, int y) {
+        const uint32_t c = p.At(x, y);
+        return Red(c) >= 0xF8 && Green(c) < 0x04 && Blue(c) >= 0xF8;
+    };
+    auto tinted = [&p](int x, int y) {
+        const uint32_t c = p.At(x, y);
+        return Red(c) - Green(c) > 40 && Blue(c) - Green(c) > 40;
+    };
+    for (int y = 0; y < p.height; ++y) {
+        // Each end's own cut, against the figure row under the pixels' centres.
+        int left = 0, right = 0;
+        while (left < p.width && isKey(left, y)) {
+            ++left;
+        }
+        while (right < p.width && isKey(p.width - 1 - right, y)) {
+            ++right;
+        }
+        const double wanted = cut((2 * y + 1) * 48 / set.Dpi()) * set.Dpi() / 96.0;
+        ASSERT_LE(std::abs(left - wanted) + std::abs(right - wanted), set.IsBase() ? 0 : 2) << y;
+        for (int x = 0; x < p.width; ++x) {
+            const bool outside = x < left || x >= p.width - right;
+            if (outside) {
+                ASSERT_TRUE(isKey(x, y)) << "(" << x << ", " << y << ") should be magenta";
+                continue;
             }
-            while (right < p.width && isKey(p.width - 1 - right, y)) {
-                ++right;
-            }
-            const double wanted = figureCut((2 * y + 1) * 50 / percent) * percent / 100.0;
-            ASSERT_LE(std::abs(left - wanted), percent == 100 ? 0.0 : 1.0) << "row " << y;
-            ASSERT_LE(std::abs(right - wanted), percent == 100 ? 0.0 : 1.0) << "row " << y;
-            for (int x = 0; x < p.width; ++x) {
-                const bool outside = x < left || x >= p.width - right;
-                if (outside) {
-                    ASSERT_TRUE(isKey(x, y)) << "(" << x << ", " << y << ") should be magenta";
-                    continue;
-                }
-                ASSERT_FALSE(isKeyAt565(x, y)) << "(" << x << ", " << y << ") keyed away";
-                const bool bordersKey =
-                    (x > 0 && isKey(x - 1, y)) || (x + 1 < p.width && isKey(x + 1, y)) ||
-                    (y > 0 && isKey(x, y - 1)) || (y + 1 < p.height && isKey(x, y + 1));
-                EXPECT_FALSE(bordersKey && tinted(x, y)) << "(" << x << ", " << y << ") blends";
-            }
+            ASSERT_FALSE(isKeyAt565(x, y)) << "(" << x << ", " << y << ") keyed away";
+            const bool bordersKey =
+                (x > 0 && isKey(x - 1, y)) || (x + 1 < p.width && isKey(x + 1, y)) ||
+                (y > 0 && isKey(x, y - 1)) || (y + 1 < p.height && isKey(x, y + 1));
+            EXPECT_FALSE(bordersKey && tinted(x, y)) << "(" << x << ", " << y << ") blends";
         }
     }
 }
 
-// Hard steps between neighbours, which a blending enlargement loses, and 2 x 2 blocks of
-// pixels that differ, which an enlargement that repeats pixels never has.
-struct EdgeProfile {
-    int hardSteps = 0;
-    int mixedBlocks = 0;
-};
-EdgeProfile ProfileOf(const Pixels& p) {
+TEST_F(Artwork, PhoneBookBackgroundCutsItsCornersExactly) {
+    const int books[] = {IDB_BOOK_BACKGROUND};
+    for (const auto& [set, book] : InEverySet(books)) {
+        SCOPED_TRACE(set.Dpi());
+        const std::string name = scale::BitmapName(book, set.ArtworkPercent());
+        ExpectCornersCutExactly(DecodeDib(program.Bytes(name.c_str(), MAKEINTRESOURCEA(2))).pixels,
+                                set);
+    }
+}
+
+// A picture at 200 % is drawn there, not the 100 % picture enlarged: it keeps its hard edges
+// (steps between neighbours that blending enlargements soften) and has 2 x 2 blocks of
+// differing pixels (which repeating enlargements never have).
+TEST_F(Artwork, PicturesAt200PercentAreDrawnThereNotEnlarged) {
     auto differ = [](uint32_t a, uint32_t b) {
         return std::max({std::abs(Alpha(a) - Alpha(b)), std::abs(Red(a) - Red(b)),
                          std::abs(Green(a) - Green(b)), std::abs(Blue(a) - Blue(b))});
     };
-    EdgeProfile e;
-    for (int y = 0; y + 1 < p.height; ++y) {
-        for (int x = 0; x + 1 < p.width; ++x) {
-            e.hardSteps += differ(p.At(x, y), p.At(x + 1, y)) >= 200;
-            const bool block = x % 2 == 0 && y % 2 == 0;
-            e.mixedBlocks += block && std::max({differ(p.At(x, y), p.At(x + 1, y)),
-                                                differ(p.At(x, y), p.At(x, y + 1)),
-                                                differ(p.At(x, y), p.At(x + 1, y + 1))}) > 24;
+    auto hardSteps = [&](const Pixels& p) {
+        int steps = 0;
+        for (size_t i = 0; i + 1 < p.argb.size(); ++i) {
+            steps += (i + 1) % p.width != 0 && differ(p.argb[i], p.argb[i + 1]) >= 200;
         }
-    }
-    return e;
-}
-bool DrawnAtTwice(const Pixels& once, const Pixels& twice) {
-    const EdgeProfile small = ProfileOf(once), large = ProfileOf(twice);
-    return large.hardSteps >= small.hardSteps && large.mixedBlocks > 0;
-}
-// The picture enlarged twice: each pixel repeated, or each new pixel a 3 : 1 blend of its
-// nearest two in each direction.
-Pixels Enlarged(const Pixels& p, bool blend) {
-    Pixels out;
-    out.width = 2 * p.width;
-    out.height = 2 * p.height;
-    auto at = [&p](int x, int y) {
-        return p.At(std::clamp(x, 0, p.width - 1), std::clamp(y, 0, p.height - 1));
+        return steps;
     };
-    for (int y = 0; y < out.height; ++y) {
-        for (int x = 0; x < out.width; ++x) {
-            const int nx = x % 2 ? x / 2 + 1 : x / 2 - 1, ny = y % 2 ? y / 2 + 1 : y / 2 - 1;
-            uint32_t pixel = 0;
-            for (int shift = 0; shift < 32; shift += 8) {
-                auto c = [&](int px, int py) { return (at(px, py) >> shift) & 0xFF; };
-                const uint32_t mixed =
-                    (9 * c(x / 2, y / 2) + 3 * c(nx, y / 2) + 3 * c(x / 2, ny) + c(nx, ny) + 8) /
-                    16;
-                pixel |= (blend ? mixed : c(x / 2, y / 2)) << shift;
-            }
-            out.argb.push_back(pixel);
-        }
-    }
-    return out;
-}
-
-TEST_F(Artwork, PicturesAt200PercentAreDrawnThereNotEnlarged) {
     for (const char* name : {"IDB_5", "IDB_CLR", "IDB_SKYPE", "IDB_CALLSTART", "IDB_HOME"}) {
-        SCOPED_TRACE(name);
         const Pixels once = DecodePng(program.Bytes(name, "PNG"));
         const Pixels twice = DecodePng(program.Bytes((std::string(name) + "_200").c_str(), "PNG"));
-        EXPECT_TRUE(DrawnAtTwice(once, twice));
-        EXPECT_FALSE(DrawnAtTwice(once, Enlarged(once, false))) << "repeated pixels pass";
-        EXPECT_FALSE(DrawnAtTwice(once, Enlarged(once, true))) << "blended pixels pass";
+        int mixedBlocks = 0;
+        for (int y = 0; y + 1 < twice.height; y += 2) {
+            for (int x = 0; x + 1 < twice.width; x += 2) {
+                mixedBlocks += std::max({differ(twice.At(x, y), twice.At(x + 1, y)),
+                                         differ(twice.At(x, y), twice.At(x, y + 1)),
+                                         differ(twice.At(x, y), twice.At(x + 1, y + 1))}) > 24;
+            }
+        }
+        EXPECT_GE(hardSteps(twice), hardSteps(once)) << name;
+        EXPECT_GT(mixedBlocks, 0) << name;
     }
 }
 
