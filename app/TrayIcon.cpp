@@ -6,6 +6,7 @@
 
 #include "app/PhoneLink.h"
 #include "core/Messages.h"
+#include "framework/Dpi.h"
 #include "framework/WindowServices.h"
 
 namespace {
@@ -28,12 +29,17 @@ void Run(const std::function<void()>& action) {
     }
 }
 
+// The task bar's tray is on the primary screen, which holds (0, 0); the icon carries an
+// image of the tray's size at each scale.
+int TrayIconSize() {
+    return fw::SmallIconSize(fw::DpiAtPoint(POINT{0, 0}));
+}
+
 }  // namespace
 
 CTrayIcon::CTrayIcon(int iconId, Actions actions, TrayAddRetry retry)
     : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId),
-                                          IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                          GetSystemMetrics(SM_CYSMICON), 0))),
+                                          IMAGE_ICON, TrayIconSize(), TrayIconSize(), 0))),
       actions_(std::move(actions)),
       retry_(retry) {}
 

@@ -13,6 +13,7 @@
 #include "core/CallState.h"
 #include "framework/Dialog.h"
 #include "framework/GdiplusSession.h"
+#include "framework/Handles.h"
 
 class CBookmarkDlg;
 class CDebugDlg;
@@ -20,6 +21,9 @@ class CTaskbarNotifier;
 class CTrayIcon;
 class MainSkinHost;
 class ModemPhone;
+namespace scale {
+class DisplayScale;
+}
 class SkypeApi;
 struct ContactEntry;
 namespace ui {
@@ -139,6 +143,7 @@ private:
     // Declared first: GDI+ outlives every member that may hold a GDI+ object.
     fw::GdiplusSession gdiplus_;
     HICON icon_ = nullptr;  // a shared resource icon: the system frees it
+    fw::IconHandle smallIcon_;
     std::vector<std::string> arguments_;
     CallControlSettings settings_;
 
@@ -182,8 +187,14 @@ private:
     static constexpr BYTE kFocusedAlpha = 255;
     static constexpr BYTE kUnfocusedAlpha = 100;
 
-    // Creates the board, the pictures and the fixed widgets; false after "UI Error".
+    // Creates the board, the pictures and the fixed widgets at the window's scale; false after
+    // "UI Error".
     bool BuildSkin();
+    // The scale of the screen the window is on (VoxteloDlgScale.cpp).
+    scale::DisplayScale WindowScale() const;
+    // The window moved to a screen of another scale: laid out again there.
+    void OnDpiChanged(int dpi, const RECT* suggested);
+    void SetSmallIcon(int dpi);
     void SetWidgetState(ui::SkinWidget* widget, bool on);
     void SelectCarrier(Carrier carrier);
     void ClosePopup();
