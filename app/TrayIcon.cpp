@@ -7,6 +7,7 @@
 
 #include "app/PhoneLink.h"
 #include "core/Messages.h"
+#include "framework/Dpi.h"
 #include "framework/MessageBox.h"
 #include "framework/WindowServices.h"
 #include "ui/CountBadge.h"
@@ -38,8 +39,10 @@ void CopyTip(const std::wstring& tip, NOTIFYICONDATAW& data) {
     data.szTip[units] = L'\0';
 }
 
+// The task bar's tray is on the primary screen, which holds (0, 0); the icon carries an
+// image of the tray's size at each scale.
 int TrayIconSize() {
-    return GetSystemMetrics(SM_CXSMICON);
+    return fw::SmallIconSize(fw::DpiAtPoint(POINT{0, 0}));
 }
 
 }  // namespace

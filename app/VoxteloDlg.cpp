@@ -13,6 +13,7 @@
 #include "calllog/CallLog.h"
 #include "core/ExecutableDirectory.h"
 #include "core/Messages.h"
+#include "framework/Dpi.h"
 #include "modem/ModemPhone.h"
 #include "phonebook/BookmarkDlg.h"
 #include "popups/DebugDlg.h"
@@ -39,10 +40,12 @@ CVoxteloDlg::~CVoxteloDlg() {
 
 bool CVoxteloDlg::OnInitDialog() {
     Dialog::OnInitDialog();
+    // The phone lays itself out at every scale; the dialog manager must not resize it.
+    fw::KeepDialogLayout(Handle());
     SetWindowLongW(Handle(), GWL_EXSTYLE, GetWindowLongW(Handle(), GWL_EXSTYLE) | WS_EX_LAYERED);
     AddAboutEntry();
     SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    SetSmallIcon(fw::WindowDpi(Handle()));
     SetUpMembers();
     ScanCommandLine();
     if (!BuildSkin()) {
@@ -171,6 +174,9 @@ std::optional<LRESULT> CVoxteloDlg::Route(UINT message, WPARAM wParam, LPARAM lP
             return OnPowerBroadcast(wParam);
         case WM_TIMER:
             OnTimer(wParam);
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case msg::UM_REPAINT:
             Invalidate(true);

@@ -15,6 +15,7 @@
 #include "core/CallState.h"
 #include "framework/Dialog.h"
 #include "framework/GdiplusSession.h"
+#include "framework/Handles.h"
 
 namespace calllog {
 class CallLog;
@@ -26,6 +27,9 @@ class CTaskbarNotifier;
 class CTrayIcon;
 class MainSkinHost;
 class ModemPhone;
+namespace scale {
+class DisplayScale;
+}
 class SkypeApi;
 struct ContactEntry;
 namespace ui {
@@ -145,6 +149,7 @@ private:
     // Declared first: GDI+ outlives every member that may hold a GDI+ object.
     fw::GdiplusSession gdiplus_;
     HICON icon_ = nullptr;  // a shared resource icon: the system frees it
+    fw::IconHandle smallIcon_;
     std::vector<std::string> arguments_;
     CallControlSettings settings_;
 
@@ -188,8 +193,14 @@ private:
     static constexpr BYTE kFocusedAlpha = 255;
     static constexpr BYTE kUnfocusedAlpha = 100;
 
-    // Creates the board, the pictures and the fixed widgets; false after "UI Error".
+    // Creates the board, the pictures and the fixed widgets at the window's scale; false after
+    // "UI Error".
     bool BuildSkin();
+    // The scale of the screen the window is on (VoxteloDlgScale.cpp).
+    scale::DisplayScale WindowScale() const;
+    // The window moved to a screen of another scale: laid out again there.
+    void OnDpiChanged(int dpi, const RECT* suggested);
+    void SetSmallIcon(int dpi);
     void SetWidgetState(ui::SkinWidget* widget, bool on);
     void SelectCarrier(Carrier carrier);
     void ClosePopup();
@@ -301,7 +312,7 @@ private:
     void CallBack(size_t row);
     void ClearRecentCalls();
 
-    void DrawMissedCue(ui::PixelView canvas);
+    void UpdateMissedCue();
 
     static constexpr int kMissedCueHeight = 15;
     std::unique_ptr<calllog::CallLog> callLog_;
@@ -309,5 +320,7 @@ private:
     std::vector<calllog::CallRecord> recentShown_;  // the rows of the open "Recent calls"
     ui::PixelBuffer missedCue_;
     std::string missedCueText_;
+    int missedCueHeight_ = 0;
+    const ui::PhoneSkin* missedCueSkin_ = nullptr;  // the skin that shows it
     // =========================================================================================
 };

@@ -9,6 +9,7 @@
 #include "app/TrayModel.h"
 #include "calllog/CallLog.h"
 #include "calllog/RecentCallsText.h"
+#include "core/DisplayScale.h"
 #include "core/ExecutableDirectory.h"
 #include "framework/Encoding.h"
 #include "modem/ModemPhone.h"
@@ -16,8 +17,6 @@
 #include "skype/SkypeContact.h"
 #include "ui/CountBadge.h"
 #include "ui/PhoneSkin.h"
-#include "ui/WidgetBoard.h"
-#include "ui/WidgetIds.h"
 
 namespace {
 
@@ -163,27 +162,21 @@ void CVoxteloDlg::ClearRecentCalls() {
     }
 }
 
-// The one cue on the phone itself: the count on the phone-book key's corner, over the key and
-// the frame, so that nothing else moves.
-void CVoxteloDlg::DrawMissedCue(ui::PixelView canvas) {
+// The one cue on the phone itself: the count on the phone-book key's corner, drawn by the
+// skin over the key and the frame, so that nothing else moves.
+void CVoxteloDlg::UpdateMissedCue() {
+    if (!skin_) {
+        return;
+    }
     const std::string text = calllog::BadgeText(UnseenMissedCalls());
-    const ui::WidgetBoard* board = skin_ ? skin_->Board() : nullptr;
-    if (text.empty() || !board) {
+    const int height = WindowScale().Px(kMissedCueHeight);
+    if (text == missedCueText_ && height == missedCueHeight_ && skin_.get() == missedCueSkin_) {
         return;
     }
-    for (size_t i = 0; i < board->Count(); ++i) {
-        const ui::SkinWidget* key = board->At(i);
-        if (key->Id() != ui::WID_BOOKMARK || key->IsHidden()) {
-            continue;
-        }
-        if (text != missedCueText_) {
-            missedCue_ = ui::RenderCountBadge(text, kMissedCueHeight);
-            missedCueText_ = text;
-        }
-        const ui::Rect& at = key->ImageRect();
-        ui::Composite(canvas, missedCue_.View(),
-                      at.right - missedCue_.Width() + kMissedCueHeight / 3,
-                      at.top - kMissedCueHeight / 3, 255);
-        return;
-    }
+    missedCueText_ = text;
+    missedCueHeight_ = height;
+    missedCueSkin_ = skin_.get();
+    missedCue_ = ui::RenderCountBadge(text, height);
+    skin_->SetBookKeyCue(text.empty() ? nullptr : &missedCue_);
+    PostRepaint();
 }

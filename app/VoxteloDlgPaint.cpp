@@ -26,7 +26,6 @@ void CVoxteloDlg::OnPaint() {
         // its previous picture.
         if (skin_->Compose(canvas_->View())) {
             // Refused, the window keeps its previous picture: nothing else to do.
-            DrawMissedCue(canvas_->View());
             canvas_->Present(Handle(), hasFocus_ ? kFocusedAlpha : kUnfocusedAlpha);
         }
     }

@@ -48,6 +48,7 @@ void CVoxteloDlg::UpdateTray() {
         tray_->SetTip(TrayTip());
         tray_->SetBadge(calllog::BadgeText(UnseenMissedCalls()));
     }
+    UpdateMissedCue();
 }
 
 std::string CVoxteloDlg::TrayParty() const {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/MainSkinHost.h"
+#include "core/DisplayScale.h"
 #include "framework/MessageBox.h"
 #include "ui/GdiplusText.h"
 #include "ui/LayeredCanvas.h"
@@ -13,8 +14,11 @@
 bool CVoxteloDlg::BuildSkin() {
     keypadHidden_ = true;
     try {
+        const scale::DisplayScale scale = WindowScale();
         skinText_ = std::make_unique<ui::GdiplusText>();
-        canvas_ = std::make_unique<ui::LayeredCanvas>(ui::kCanvasWidth, ui::kCanvasHeight);
+        skinText_->SetScale(scale);
+        canvas_ = std::make_unique<ui::LayeredCanvas>(scale.Px(ui::kCanvasWidth),
+                                                      scale.Px(ui::kCanvasHeight));
         skinHost_ = std::make_unique<MainSkinHost>(*this);
         skin_ = std::make_unique<ui::PhoneSkin>(*skinHost_, *skinText_);
     } catch (const std::bad_alloc&) {

@@ -5,14 +5,18 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 
 #include "core/ExecutableDirectory.h"
+#include "framework/Dpi.h"
 #include "framework/WindowServices.h"
 #include "popups/BitmapShape.h"
 #include "res/resource.h"
 
 namespace {
+
+// All places are figures (pixels at 100 %), taken through the skin's scale.
 
 // A painted label and the place of the field it names, in the order of the fields.
 struct Label {
@@ -27,16 +31,17 @@ const Label kLabels[] = {
     {"Mobile", {160, 90, 240, 110}, {220, 88}},
     {"Office", {160, 120, 240, 140}, {220, 118}},
 };
+// Every field has the size the picture paints for it (what the template's 58 x 12 dialog
+// units came to at 100 %), whatever the dialog font makes of those units at other scales.
+constexpr SIZE kFieldSize{87, 18};
+// The template's font ("MS Shell Dlg", 8 points): the labels and controls at the skin's scale.
+constexpr int kFontPoints = 8;
 
 constexpr COLORREF kLabelColour = RGB(2, 2, 2);
 constexpr RECT kListPlace{40, 20, 145, 160};
 constexpr POINT kCloseButtonPlace{317, 18};
 constexpr POINT kButtonRowStart{34, 169};
 constexpr int kShowOffset = 50;
-
-fw::BitmapHandle LoadPicture(int id) {
-    return fw::BitmapHandle(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
-}
 
 int WidthOf(HWND window) {
     RECT rect{};
@@ -55,6 +60,17 @@ CBookmarkDlg::CBookmarkDlg()
       icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CBookmarkDlg::~CBookmarkDlg() = default;
+
+fw::BitmapHandle CBookmarkDlg::LoadPicture(int id) const {
+    const std::string name = scale::BitmapName(id, scale_.ArtworkPercent());
+    return fw::BitmapHandle(static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleW(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, 0)));
+}
+
+RECT CBookmarkDlg::Scaled(const RECT& figures) const {
+    return RECT{scale_.Px(figures.left), scale_.Px(figures.top), scale_.Px(figures.right),
+                scale_.Px(figures.bottom)};
+}
 
 bool CBookmarkDlg::OnInitDialog() {
     list_.Attach(Handle(), IDC_BOOK_LIST);
@@ -77,13 +93,31 @@ bool CBookmarkDlg::OnInitDialog() {
     SetWindowLongW(Handle(), GWL_STYLE, (style & ~WS_CAPTION) | WS_MINIMIZEBOX);
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    // The editor lays itself out at every scale; the dialog manager must not move or resize
+    // its controls or change their fonts.
+    fw::KeepDialogLayout(Handle());
     return true;
 }
 
 bool CBookmarkDlg::InitSkin() {
     const std::string book = PathBesideThisProgram("\\Bookmark.ini");
     store_.SetFile(book.c_str());
+    ApplySkin(scale::DisplayScale(fw::WindowDpi(Handle())).ArtworkScale());
+    return true;
+}
 
+// The bitmaps are not resampled: the editor is laid out at the scale of the artwork set that
+// serves the screen's scale (the screen's own from 100 % to 200 % in quarters).
+void CBookmarkDlg::FollowScale(int dpi) {
+    const scale::DisplayScale next = scale::DisplayScale(dpi).ArtworkScale();
+    if (next != scale_ || !background_) {
+        ApplySkin(next);
+    }
+}
+
+void CBookmarkDlg::ApplySkin(const scale::DisplayScale& skinScale) {
+    scale_ = skinScale;
+    ApplyFont();
     background_ = LoadPicture(IDB_BOOK_BACKGROUND);
     fw::RegionHandle shape = BuildShape(background_.Get(), kShapeKey, &pictureSize_);
     // Once set, the region belongs to the window.
@@ -96,16 +130,58 @@ bool CBookmarkDlg::InitSkin() {
     }
     PlaceControls();
     PlaceButtons();
-    return true;
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+// The dialog's font was made for the scale the window was created at; at another scale the
+// labels and controls take one of the template's size at the skin's scale.
+void CBookmarkDlg::ApplyFont() {
+    HFONT dialogFont = dialogFont_
+                           ? dialogFont_
+                           : reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+    if (!dialogFont_) {
+        dialogFont_ = dialogFont;
+    }
+    LOGFONTW description{};
+    if (!dialogFont || !GetObjectW(dialogFont, sizeof(description), &description)) {
+        return;
+    }
+    const LONG height = -MulDiv(kFontPoints, scale_.Dpi(), 72);
+    fw::FontHandle made;
+    if (std::abs(description.lfHeight) != std::abs(height)) {
+        description.lfHeight = height;
+        description.lfWidth = 0;
+        made.Reset(CreateFontIndirectW(&description));
+    }
+    HFONT chosen = made ? made.Get() : dialogFont;
+    if (reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)) != chosen) {
+        SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(chosen), FALSE);
+        for (HWND child = GetWindow(Handle(), GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
+        }
+    }
+    // The old font goes only once nothing uses it.
+    scaledFont_ = std::move(made);
+}
+
+// Dragged to a screen of another scale: laid out for it at once, where the system suggests.
+void CBookmarkDlg::OnDpiChanged(int dpi, const RECT* suggested) {
+    FollowScale(dpi);
+    if (suggested) {
+        MoveTo(Handle(), suggested->left, suggested->top);
+    }
 }
 
 void CBookmarkDlg::PlaceControls() {
-    SetWindowPos(list_.Handle(), nullptr, kListPlace.left, kListPlace.top,
-                 kListPlace.right - kListPlace.left, kListPlace.bottom - kListPlace.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT list = Scaled(kListPlace);
+    SetWindowPos(list_.Handle(), nullptr, list.left, list.top, list.right - list.left,
+                 list.bottom - list.top, SWP_NOZORDER | SWP_NOACTIVATE);
     const fw::Edit* fields[] = {&nameField_, &homeField_, &mobileField_, &officeField_};
     for (size_t i = 0; i < std::size(fields); ++i) {
-        MoveTo(fields[i]->Handle(), kLabels[i].field.x, kLabels[i].field.y);
+        SetWindowPos(fields[i]->Handle(), nullptr, scale_.Px(kLabels[i].field.x),
+                     scale_.Px(kLabels[i].field.y), scale_.Px(kFieldSize.cx),
+                     scale_.Px(kFieldSize.cy), SWP_NOZORDER | SWP_NOACTIVATE);
         fields[i]->SetLimitText(kFieldLimit);
     }
 }
@@ -113,7 +189,7 @@ void CBookmarkDlg::PlaceControls() {
 void CBookmarkDlg::PlaceButtons() {
     closeButton_.SetPictures(LoadPicture(IDB_BOOK_CLOSE), fw::BitmapHandle());
     closeButton_.SizeToContent();
-    MoveTo(closeButton_.Handle(), kCloseButtonPlace.x, kCloseButtonPlace.y);
+    MoveTo(closeButton_.Handle(), scale_.Px(kCloseButtonPlace.x), scale_.Px(kCloseButtonPlace.y));
 
     const struct {
         fw::PictureButton* button;
@@ -127,11 +203,11 @@ void CBookmarkDlg::PlaceButtons() {
         {&cancelButton_, IDB_BOOK_CANCEL, IDB_BOOK_CANCEL_DOWN},
     };
     // Left to right without gaps, each as wide as its picture.
-    int x = kButtonRowStart.x;
+    int x = scale_.Px(kButtonRowStart.x);
     for (const auto& place : row) {
         place.button->SetPictures(LoadPicture(place.up), LoadPicture(place.pressed));
         place.button->SizeToContent();
-        MoveTo(place.button->Handle(), x, kButtonRowStart.y);
+        MoveTo(place.button->Handle(), x, scale_.Px(kButtonRowStart.y));
         x += WidthOf(place.button->Handle());
     }
 }
@@ -139,15 +215,18 @@ void CBookmarkDlg::PlaceButtons() {
 // Kept on the work area: beside a phone near the screen's edge, the editor's list would
 // otherwise lie off the screen.
 void CBookmarkDlg::ShowBeside(POINT corner) {
+    // It follows the scale of the screen it comes up on.
+    FollowScale(fw::DpiAtPoint(corner));
     RECT window{};
     GetWindowRect(Handle(), &window);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromPoint(corner, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
-    const int x = std::clamp(corner.x - kShowOffset, work.left,
+    const int offset = scale_.Px(kShowOffset);
+    const int x = std::clamp(corner.x - offset, work.left,
                              std::max(work.left, work.right - (window.right - window.left)));
-    const int y = std::clamp(corner.y + kShowOffset, work.top,
+    const int y = std::clamp(corner.y + offset, work.top,
                              std::max(work.top, work.bottom - (window.bottom - window.top)));
     MoveTo(Handle(), x, y);
     Show(SW_SHOWNORMAL);
@@ -169,6 +248,9 @@ std::optional<LRESULT> CBookmarkDlg::OnMessage(UINT message, WPARAM wParam, LPAR
         case WM_LBUTTONDOWN:
             OnLButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return std::nullopt;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_COMMAND:
             if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
                 return 0;
@@ -273,7 +355,7 @@ void CBookmarkDlg::OnPaint() {
     auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
     fw::SelectScope selectFont(canvas.Get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
     for (const Label& label : kLabels) {
-        RECT rect = label.rect;
+        RECT rect = Scaled(label.rect);
         DrawTextA(canvas.Get(), label.text, -1, &rect, 0);
     }
     BitBlt(dc, 0, 0, width, height, canvas.Get(), 0, 0, SRCCOPY);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/DisplayScale.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
@@ -26,6 +27,8 @@ public:
 
     // The background picture's size, which is the window's.
     SIZE PictureSize() const { return pictureSize_; }
+    // The scale the editor is laid out at: that of the artwork set serving its screen's.
+    const scale::DisplayScale& Scale() const { return scale_; }
 
     static constexpr int kFieldLimit = 22;
     static constexpr COLORREF kShapeKey = RGB(255, 0, 255);
@@ -38,9 +41,15 @@ protected:
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // Set-up.
+    // Set-up, at the skin's scale.
+    void FollowScale(int dpi);
+    void ApplySkin(const scale::DisplayScale& skinScale);
+    void ApplyFont();
     void PlaceControls();
     void PlaceButtons();
+    fw::BitmapHandle LoadPicture(int id) const;
+    RECT Scaled(const RECT& figures) const;
+    void OnDpiChanged(int dpi, const RECT* suggested);
 
     // Handlers.
     void OnShowWindow(bool show, LPARAM status);
@@ -78,6 +87,9 @@ private:
     std::string savedOffice_;
     std::string savedMobile_;
 
+    scale::DisplayScale scale_;
+    HFONT dialogFont_ = nullptr;  // the dialog manager's; it frees it
+    fw::FontHandle scaledFont_;   // at a scale other than the dialog font's, else none
     SIZE pictureSize_{0, 0};
     fw::BitmapHandle background_;
     fw::PictureButton newButton_;

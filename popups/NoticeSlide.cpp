@@ -40,7 +40,7 @@ void NoticeSlide::Show(const Times& times, const Area& workArea) {
     switch (state_) {
         case SlideState::Hidden: {
             window_.ShowInPlace();
-            const int steps = height_ / kStep;
+            const int steps = height_ / step_;
             restLeft_ = workArea.right - width_;
             restBottom_ = workArea.bottom;
             left_ = restLeft_;
@@ -112,7 +112,7 @@ void NoticeSlide::OnTimer(unsigned id) {
 void NoticeSlide::OnAppearTick() {
     state_ = SlideState::Appearing;
     if (top_ > restBottom_ - height_) {
-        top_ -= kStep;
+        top_ -= step_;
     } else {
         Stop(TIMER_APPEAR);
         Start(TIMER_STAY, times_.stayMs);
@@ -133,7 +133,7 @@ void NoticeSlide::OnStayTick() {
 void NoticeSlide::OnDisappearTick() {
     state_ = SlideState::Disappearing;
     if (top_ < restBottom_) {
-        top_ += kStep;
+        top_ += step_;
     } else {
         Stop(TIMER_DISAPPEAR);
         Hide();

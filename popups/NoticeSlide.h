@@ -51,6 +51,9 @@ public:
 
     // The background's size; it is the window's size.
     void SetSize(int width, int height);
+    // Pixels per tick: kStep at the display's scale; changed while the notice is hidden.
+    void SetStep(int step) { step_ = step > 0 ? step : kStep; }
+    int Step() const { return step_; }
 
     // `workArea` is the desktop without the task bar, read at this call.
     void Show(const Times& times, const Area& workArea);
@@ -67,7 +70,7 @@ public:
     unsigned HideStepDelay() const { return hideStepDelay_; }
     bool IsTimerRunning(unsigned id) const;
 
-    static constexpr int kStep = 2;  // pixels per tick
+    static constexpr int kStep = 2;  // pixels per tick at 100 %
 
 private:
     void Start(unsigned id, unsigned periodMs);
@@ -84,6 +87,7 @@ private:
     unsigned hideStepDelay_ = 0;
     // A background under two steps high cannot slide: it stands still for its stay.
     bool standsStill_ = false;
+    int step_ = kStep;
     int width_ = 0;
     int height_ = 0;
     int restLeft_ = 0;

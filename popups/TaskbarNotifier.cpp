@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/Messages.h"
+#include "framework/Dpi.h"
 #include "framework/WindowServices.h"
 
 namespace {
@@ -15,25 +16,36 @@ constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 constexpr UINT kTextFormat = DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_END_ELLIPSIS;
 constexpr DWORD kHoverMs = 1;
 
-// A font of the face at `size` tenths of a point on the screen, in the style's weight,
-// slant and underline.
-HFONT CreateStyledFont(const char* face, int size, int style) {
+// A font of the face at `size` tenths of a point at `dpi` dots per inch, in the style's
+// weight, slant and underline.
+HFONT CreateStyledFont(const std::string& face, int size, int dpi, int style) {
     LOGFONTA font{};
-    {
-        fw::WindowDc screen(nullptr);
-        font.lfHeight = -MulDiv(size, GetDeviceCaps(screen.Get(), LOGPIXELSY), 720);
-    }
+    font.lfHeight = -MulDiv(size, dpi, 720);
     font.lfCharSet = DEFAULT_CHARSET;
-    strncpy(font.lfFaceName, face ? face : "", LF_FACESIZE - 1);
+    strncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     font.lfWeight = (style & 1) ? FW_BOLD : FW_NORMAL;
     font.lfItalic = (style & 2) ? TRUE : FALSE;
     font.lfUnderline = (style & 4) ? TRUE : FALSE;
     return CreateFontIndirectA(&font);
 }
 
+// The work area's screen: where the notice comes up.
+int WorkAreaDpi(const RECT& work) {
+    return fw::DpiAtPoint(POINT{work.right - 1, work.bottom - 1});
+}
+
+RECT WorkArea() {
+    RECT work{0, 0, 0, 0};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
 }  // namespace
 
-CTaskbarNotifier::CTaskbarNotifier() : slide_(*this) {}
+CTaskbarNotifier::CTaskbarNotifier()
+    : scale_(scale::DisplayScale(WorkAreaDpi(WorkArea())).ArtworkScale()), slide_(*this) {
+    slide_.SetStep(scale_.Px(notice::NoticeSlide::kStep));
+}
 
 CTaskbarNotifier::~CTaskbarNotifier() = default;
 
@@ -51,15 +63,23 @@ bool CTaskbarNotifier::OnCreate() {
 }
 
 bool CTaskbarNotifier::SetBackground(int bitmapId) {
-    const bool shown = SetBackground(fw::BitmapHandle(
-        static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId),
-                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))));
-    pictureId_ = shown ? bitmapId : 0;
-    return shown;
+    backgroundId_ = bitmapId;
+    return LoadBackground();
 }
 
+bool CTaskbarNotifier::LoadBackground() {
+    const std::string name = scale::BitmapName(backgroundId_, scale_.ArtworkPercent());
+    return UseBackground(fw::BitmapHandle(static_cast<HBITMAP>(LoadImageA(
+        GetModuleHandleW(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))));
+}
+
+// A picture made elsewhere has no other scale to load.
 bool CTaskbarNotifier::SetBackground(fw::BitmapHandle picture) {
-    pictureId_ = 0;
+    backgroundId_ = 0;
+    return UseBackground(std::move(picture));
+}
+
+bool CTaskbarNotifier::UseBackground(fw::BitmapHandle picture) {
     background_ = std::move(picture);
     BITMAP info{};
     if (!background_ || !GetObjectW(background_.Get(), sizeof(info), &info)) {
@@ -69,12 +89,21 @@ bool CTaskbarNotifier::SetBackground(fw::BitmapHandle picture) {
     }
     slide_.SetSize(info.bmWidth, info.bmHeight);
     textArea_ = {0, 0, info.bmWidth, info.bmHeight};
+    textFigures_ = {0, 0, scale_.Figure(info.bmWidth), scale_.Figure(info.bmHeight)};
     return true;
 }
 
 void CTaskbarNotifier::SetTextFonts(const char* face, int size, int normalStyle, int hoverStyle) {
-    normalFont_.Reset(CreateStyledFont(face, size, normalStyle));
-    hoverFont_.Reset(CreateStyledFont(face, size, hoverStyle));
+    fontFace_ = face ? face : "";
+    fontSize_ = size;
+    normalStyle_ = normalStyle;
+    hoverStyle_ = hoverStyle;
+    CreateFonts();
+}
+
+void CTaskbarNotifier::CreateFonts() {
+    normalFont_.Reset(CreateStyledFont(fontFace_, fontSize_, scale_.Dpi(), normalStyle_));
+    hoverFont_.Reset(CreateStyledFont(fontFace_, fontSize_, scale_.Dpi(), hoverStyle_));
 }
 
 void CTaskbarNotifier::SetTextColors(COLORREF normal, COLORREF hover) {
@@ -84,14 +113,35 @@ void CTaskbarNotifier::SetTextColors(COLORREF normal, COLORREF hover) {
 }
 
 void CTaskbarNotifier::SetTextArea(const RECT& area) {
-    textArea_ = area;
+    textFigures_ = area;
+    textArea_ = {scale_.Px(area.left), scale_.Px(area.top), scale_.Px(area.right),
+                 scale_.Px(area.bottom)};
+}
+
+void CTaskbarNotifier::ApplyScale(int dpi) {
+    const scale::DisplayScale next = scale::DisplayScale(dpi).ArtworkScale();
+    if (next == scale_) {
+        return;
+    }
+    scale_ = next;
+    slide_.SetStep(scale_.Px(notice::NoticeSlide::kStep));
+    const RECT text = textFigures_;
+    if (backgroundId_ != 0) {
+        LoadBackground();
+    }
+    SetTextArea(text);
+    if (fontSize_ != 0) {
+        CreateFonts();
+    }
 }
 
 void CTaskbarNotifier::ShowNotice(const std::string& text, unsigned appearMs, unsigned stayMs,
                                   unsigned hideMs) {
     text_ = text;
-    RECT work{0, 0, 0, 0};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT work = WorkArea();
+    if (slide_.State() == notice::SlideState::Hidden) {
+        ApplyScale(WorkAreaDpi(work));
+    }
     slide_.Show({appearMs, stayMs, hideMs}, {work.left, work.top, work.right, work.bottom});
 }
 

@@ -1,12 +1,15 @@
 // The call notice: a borderless pop-up with a picture and a short text that slides up out of
 // the work area's bottom-right corner, stays, and slides back down. A click on it is passed
-// to its parent as UM_NOTIFIER_CLICKED.
+// to its parent as UM_NOTIFIER_CLICKED. It is drawn at the scale of the screen that holds the
+// work area, taken again at every show from hidden: its picture from that scale's artwork
+// set, its text area, font and slide steps in figures multiplied by that scale.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "core/DisplayScale.h"
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "popups/NoticeSlide.h"
@@ -19,15 +22,19 @@ public:
     // Creates the hidden window, owned by `parent`, which receives the clicks.
     bool Create(HWND parent);
 
-    // The bitmap resource becomes the picture and gives the notice its size; false when it
-    // cannot be loaded (the notice then has no picture and no size).
+    // The bitmap resource, from the scale's artwork set, becomes the picture and gives the
+    // notice its size; false when it cannot be loaded (the notice then has no picture and no
+    // size).
     bool SetBackground(int bitmapId);
-    // Takes over a picture made elsewhere; false for none.
+    // Takes over a picture made elsewhere, already at the scale; false for none.
     bool SetBackground(fw::BitmapHandle picture);
     // `size` in tenths of a point; a style's bit 0 is bold, bit 1 italic, bit 2 underline.
     void SetTextFonts(const char* face, int size, int normalStyle, int hoverStyle);
     void SetTextColors(COLORREF normal, COLORREF hover);
+    // In figures (the picture's pixels at 100 %).
     void SetTextArea(const RECT& area);
+    // The scale the notice is drawn at now; the next show from hidden may take another.
+    const scale::DisplayScale& Scale() const { return scale_; }
 
     void ShowNotice(const std::string& text, unsigned appearMs, unsigned stayMs, unsigned hideMs);
     void HideNotice();
@@ -36,7 +43,7 @@ public:
     const std::string& Text() const { return text_; }
     bool HasPicture() const { return background_.Valid(); }
     // The bitmap resource shown, 0 for none or a picture made elsewhere.
-    int PictureId() const { return pictureId_; }
+    int PictureId() const { return background_ ? backgroundId_ : 0; }
     bool IsHovered() const { return hovered_; }
     SIZE PictureSize() const { return {slide_.Width(), slide_.Height()}; }
 
@@ -53,6 +60,13 @@ private:
     void Redraw() override;
     void HideAway() override;
 
+    // Draws at `dpi` from now on: the picture again from its artwork set, the fonts and text
+    // area at that scale. The scale is the artwork set's own, so nothing is resampled.
+    void ApplyScale(int dpi);
+    bool LoadBackground();
+    bool UseBackground(fw::BitmapHandle picture);
+    void CreateFonts();
+
     void OnEraseBackground(HDC dc);
     void OnPaint();
     void OnMouseMove();
@@ -65,8 +79,14 @@ private:
     COLORREF normalColor_ = 0xB59285;
     COLORREF hoverColor_ = 0x6A240A;
     HCURSOR handCursor_ = nullptr;  // a shared system cursor
+    scale::DisplayScale scale_;
+    int backgroundId_ = 0;  // 0: none, or a picture taken over
     fw::BitmapHandle background_;
-    int pictureId_ = 0;
+    std::string fontFace_;
+    int fontSize_ = 0;  // 0: no fonts asked for
+    int normalStyle_ = 0;
+    int hoverStyle_ = 0;
+    RECT textFigures_{0, 0, 0, 0};
     RECT textArea_{0, 0, 0, 0};
     std::string text_;
     bool hovered_ = false;

@@ -3,11 +3,15 @@
 # Wine prefix and its font replacement, the DLL overrides, the null sound device, the X
 # display (Xvfb when there is none) and the persistent wineserver.
 #
-#   tools/wine.sh run     [--prefix DIR] <program.exe> [args...]   run one program (CTest's emulator)
-#   tools/wine.sh session [--prefix DIR] <command...>              Xvfb + wineserver around a command
-#   tools/wine.sh prefix  [--prefix DIR]                           create the prefix only
+#   tools/wine.sh run     [--prefix DIR] [--dpi N] <program.exe> [args...]   run one program (CTest's emulator)
+#   tools/wine.sh session [--prefix DIR] [--dpi N] <command...>              Xvfb + wineserver around a command
+#   tools/wine.sh prefix  [--prefix DIR] [--dpi N]                           create the prefix only
 #
-# The prefix defaults to $VOXTELO_WINEPREFIX, else build/win64/wineprefix. When the build
+# The prefix defaults to $VOXTELO_WINEPREFIX, else build/win64/wineprefix. With --dpi N it is
+# DIR-dpiN instead, a prefix whose display scale (LogPixels) is N dots per inch: made once from
+# DIR with hard links (real copies of the files Wine rewrites in place) and kept, so that only
+# its first use costs more than starting its Wine server. A private Xvfb's screen is
+# $VOXTELO_SCREEN (WIDTHxHEIGHTxDEPTH), else 1280x1024x24. When the build
 # beside the prefix has the LED device stand-in (bin/ledsim.sys), it is installed as a kernel
 # service of the prefix and started with the services (sim/led/README.md).
 set -euo pipefail
@@ -16,9 +20,17 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 command=${1:-}
 shift || true
 prefix=${VOXTELO_WINEPREFIX:-$repo/build/win64/wineprefix}
-if [[ ${1:-} == --prefix ]]; then
-    prefix=$2
+dpi=""
+while [[ ${1:-} == --prefix || ${1:-} == --dpi ]]; do
+    case $1 in
+    --prefix) prefix=$2 ;;
+    --dpi) dpi=$2 ;;
+    esac
     shift 2
+done
+base=$prefix
+if [[ -n $dpi ]]; then
+    prefix=$base-dpi$dpi
 fi
 
 export WINEPREFIX=$prefix
@@ -53,7 +65,8 @@ ensure_display() {
     fi
     local fdfile
     fdfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${VOXTELO_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$fdfile" \
+        2>/dev/null &
     xvfb_pid=$!
     for _ in $(seq 100); do
         [[ -s $fdfile ]] && break
@@ -80,6 +93,22 @@ ensure_prefix() {
     mkdir -p "$(dirname "$prefix")"
     exec 9>"$prefix.lock"
     flock 9
+    if [[ -n $dpi && $(cat "$prefix/.voxtelo-logpixels" 2>/dev/null) != "$dpi" ]]; then
+        "$0" prefix --prefix "$base"
+        echo "wine.sh: preparing Wine prefix $prefix at $dpi dpi" >&2
+        rm -rf "$prefix"
+        mkdir -p "$prefix"
+        cp -al "$base/." "$prefix/"
+        local file
+        for file in "$base"/*.reg "$base"/drive_c/windows/*.ini; do
+            cp --remove-destination "$file" "$prefix/${file#"$base"/}"
+        done
+        # Read by the prefix's next Wine server; this one only writes it.
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+            >/dev/null 2>&1
+        wineserver -w
+        echo "$dpi" >"$prefix/.voxtelo-logpixels"
+    fi
     if [[ $(cat "$prefix/.voxtelo-ready" 2>/dev/null) != "$prefix_version" ]]; then
         echo "wine.sh: preparing Wine prefix $prefix" >&2
         if [[ ! -f $prefix/system.reg ]]; then
@@ -173,7 +202,7 @@ prefix)
     ensure_prefix
     ;;
 *)
-    sed -n '2,10p' "$0" >&2
+    sed -n '2,16p' "$0" >&2
     exit 2
     ;;
 esac

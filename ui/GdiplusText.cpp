@@ -50,7 +50,9 @@ struct Surface {
     gdip::Graphics graphics;
 };
 
-Surface SurfaceOver(PixelBuffer& pixels) {
+// The surface's resolution sets the type: 10 points are 10/72 of an inch at `dpi` dots per
+// inch, drawn at that size, never drawn small and enlarged.
+Surface SurfaceOver(PixelBuffer& pixels, int dpi) {
     Surface surface;
     Gdiplus::GpBitmap* bitmap = nullptr;
     if (GdipCreateBitmapFromScan0(pixels.Width(), pixels.Height(),
@@ -60,6 +62,8 @@ Surface SurfaceOver(PixelBuffer& pixels) {
         return surface;
     }
     surface.bitmap.reset(bitmap);
+    gdip::flat::GdipBitmapSetResolution(bitmap, static_cast<Gdiplus::REAL>(dpi),
+                                        static_cast<Gdiplus::REAL>(dpi));
     Gdiplus::GpGraphics* graphics = nullptr;
     if (gdip::flat::GdipGetImageGraphicsContext(bitmap, &graphics) == Gdiplus::Ok) {
         surface.graphics.reset(graphics);
@@ -94,7 +98,15 @@ GdiplusText::GdiplusText(size_t capacity)
       black_(MakeBrush(kBlack)),
       white_(MakeBrush(kWhite)),
       measureSurface_(1, 1) {
-    Surface surface = SurfaceOver(measureSurface_);
+    OnScaleChanged();
+}
+
+void GdiplusText::OnScaleChanged() {
+    kept_.clear();
+    index_.clear();
+    measured_.clear();
+    measureGraphics_.reset();
+    Surface surface = SurfaceOver(measureSurface_, Scale().Dpi());
     measureBitmap_ = std::move(surface.bitmap);
     measureGraphics_ = std::move(surface.graphics);
 }
@@ -142,7 +154,7 @@ PixelBuffer GdiplusText::Render(const std::wstring& text, LabelStyle style) cons
     // Room for the glyphs' anti-aliased edges beyond the measured box.
     PixelBuffer pixels(static_cast<int>(std::ceil(box.Width)) + 2,
                        static_cast<int>(std::ceil(box.Height)) + 2);
-    Surface surface = SurfaceOver(pixels);
+    Surface surface = SurfaceOver(pixels, Scale().Dpi());
     if (!surface.graphics) {
         return PixelBuffer();
     }

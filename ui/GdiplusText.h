@@ -32,6 +32,9 @@ public:
     // How many labels were rendered (not taken from the kept ones) so far.
     size_t RenderCount() const { return renders_; }
 
+protected:
+    void OnScaleChanged() override;
+
 private:
     struct Kept {
         std::string key;

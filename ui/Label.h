@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/DisplayScale.h"
 #include "ui/Pixels.h"
 
 namespace ui {
@@ -39,11 +40,23 @@ std::string ShortenLabel(std::string_view text, const LeadBytePredicate& isLeadB
 // pair is kept whole or left out whole.
 std::u16string BoundLabelUnits(std::u16string text, size_t maxUnits = kMaxLabelUnits);
 
-// Measures and renders labels. Rendering is cached by the implementation; the picture it
-// gives is the same as drawing the text straight onto the canvas.
+// Measures and renders labels at the display's scale. Rendering is cached by the
+// implementation; the picture it gives is the same as drawing the text straight onto the
+// canvas.
 class SkinText {
 public:
     virtual ~SkinText() = default;
+
+    // The scale labels are set at; the widgets lay out their margins with it too.
+    const scale::DisplayScale& Scale() const { return scale_; }
+    int Px(int figure) const { return scale_.Px(figure); }
+    // Labels measured and rendered from now on are set at `scale`.
+    void SetScale(const scale::DisplayScale& scale) {
+        if (scale != scale_) {
+            scale_ = scale;
+            OnScaleChanged();
+        }
+    }
 
     // The size of `text` set in the plain style.
     virtual LabelSize MeasureLabel(const std::string& text) = 0;
@@ -59,6 +72,13 @@ public:
 
     // Draws `text` with its layout origin at (x, y), source-over.
     void DrawLabel(PixelView target, const std::string& text, int x, int y, LabelStyle style);
+
+protected:
+    // What was measured or rendered at the old scale is no longer good.
+    virtual void OnScaleChanged() {}
+
+private:
+    scale::DisplayScale scale_;
 };
 
 }  // namespace ui

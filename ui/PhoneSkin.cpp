@@ -3,6 +3,8 @@
 #include "ui/PhoneSkin.h"
 
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "skype/SkypeContact.h"
 #include "ui/WidgetIds.h"
@@ -69,10 +71,11 @@ PhoneSkin::~PhoneSkin() {
 
 bool PhoneSkin::BuildSkin() {
     static_assert(std::size(kPictureNames) == kPictureCount);
-    listViewport_ = kInitialViewport;
+    listViewport_ = Rect{text_.Px(kInitialViewport.left), text_.Px(kInitialViewport.top),
+                         text_.Px(kInitialViewport.right), text_.Px(kInitialViewport.bottom)};
     try {
         board_ = std::make_unique<WidgetBoard>();
-        host_.LoadPicture(pictures_[kBoy], kPictureNames[kBoy]);
+        LoadPicture(kBoy);
         AddFixedWidgets();
     } catch (const std::bad_alloc&) {
         Clear();
@@ -88,21 +91,29 @@ bool PhoneSkin::BuildSkin() {
     return true;
 }
 
+void PhoneSkin::LoadPicture(Picture picture) {
+    const int percent = Scale().ArtworkPercent();
+    SkinImage& image = pictures_[picture];
+    host_.LoadPicture(image, scale::PictureName(kPictureNames[picture], percent).c_str());
+    FitToScale(image, percent, Scale());
+}
+
 void PhoneSkin::AddFixedWidgets() {
-    // Loads the picture, then places, hides, lights and adds the widget (layer = id).
+    // Loads the picture, then places (figures at the scale), hides, lights and adds the
+    // widget (layer = id).
     auto add = [this](auto widget, int id, int x, int y, bool hidden) {
-        widget->MoveTo(x, y);
+        widget->MoveTo(text_.Px(x), text_.Px(y));
         widget->SetHidden(hidden);
         widget->SetLayer(id);
         widget->SetId(id);
         return board_->Add(std::move(widget));
     };
     auto plain = [this, &add](int id, Picture picture, int x, int y, bool hidden) {
-        host_.LoadPicture(pictures_[picture], kPictureNames[picture]);
+        LoadPicture(picture);
         return add(std::make_unique<SkinWidget>(text_, &pictures_[picture]), id, x, y, hidden);
     };
     auto key = [this, &add](int id, Picture picture, int x, int y, bool hidden, bool lit) {
-        host_.LoadPicture(pictures_[picture], kPictureNames[picture]);
+        LoadPicture(picture);
         SkinKey* added =
             add(std::make_unique<SkinKey>(text_, &pictures_[picture]), id, x, y, hidden);
         added->SetLit(lit);
@@ -123,8 +134,18 @@ void PhoneSkin::AddFixedWidgets() {
 
     lcd_ = key(WID_LCD, kLcd, kLcdX, kLcdYKeypadHidden, false, false);
     keypadPanel_ = key(WID_KEYPAD_PANEL, kKeypadPanel, 24, 354, true, false);
+    // The keys' offsets are figures too; the panel's corner is in pixels already.
     const int panelX = keypadPanel_->Bounds().left;
     const int panelY = keypadPanel_->Bounds().top;
+    auto keyAt = [this](int id, Picture picture, int x, int y) {
+        LoadPicture(picture);
+        auto widget = std::make_unique<SkinKey>(text_, &pictures_[picture]);
+        widget->MoveTo(x, y);
+        widget->SetHidden(true);
+        widget->SetLayer(id);
+        widget->SetId(id);
+        return board_->Add(std::move(widget));
+    };
     // Rows of three from the top; the bottom row is clear, 0, back.
     struct KeyPlace {
         int id;
@@ -148,20 +169,21 @@ void PhoneSkin::AddFixedWidgets() {
     };
     for (size_t i = 0; i < std::size(places); ++i) {
         const KeyPlace& place = places[i];
-        keypadKeys_[i] = key(place.id, place.picture, panelX + kKeyColumns[place.column],
-                             panelY + kKeyRows[place.row], true, false);
+        keypadKeys_[i] =
+            keyAt(place.id, place.picture, panelX + text_.Px(kKeyColumns[place.column]),
+                  panelY + text_.Px(kKeyRows[place.row]));
     }
     plain(WID_POPUP, kPopup, 120, 110, true);
     plain(WID_POPUP_CLOSE, kPopupClose, 325, 118, true);
 
     for (Picture picture : {kHome, kOffice, kMobile}) {
-        host_.LoadPicture(pictures_[picture], kPictureNames[picture]);
+        LoadPicture(picture);
     }
 
     plain(WID_UP, kUp, kScrollKeyX, 71, false);
-    host_.LoadPicture(pictures_[kDown], kPictureNames[kDown]);
-    down_ =
-        plain(WID_DOWN, kDown, kScrollKeyX, lcd_->Bounds().top - pictures_[kDown].Height(), false);
+    LoadPicture(kDown);
+    down_ = add(std::make_unique<SkinWidget>(text_, &pictures_[kDown]), WID_DOWN, 0, 0, false);
+    down_->MoveTo(text_.Px(kScrollKeyX), lcd_->Bounds().top - pictures_[kDown].Height());
 }
 
 void PhoneSkin::AddCallerCard() {
@@ -169,7 +191,7 @@ void PhoneSkin::AddCallerCard() {
     unknown.displayName = kUnknown;
     unknown.fullName = kUnknown;
     auto card = std::make_unique<ContactItem>(text_, &pictures_[kBoy], unknown, nullptr);
-    card->MoveTo(kListLeft, kListTop);
+    card->MoveTo(text_.Px(kListLeft), text_.Px(kListTop));
     card->SetLayer(WID_CALLER_CARD);
     card->SetId(WID_CALLER_CARD);
     card->SetHidden(true);
@@ -181,6 +203,8 @@ void PhoneSkin::Clear() {
         board_->Clear();
         board_.reset();
     }
+    drawn_.clear();
+    drawnCanvas_ = nullptr;
     for (SkinImage& picture : pictures_) {
         picture.Assign(PixelBuffer());
     }
@@ -355,7 +379,7 @@ void PhoneSkin::ShowNumbers(ContactItem* item) {
         if (previous) {
             previous->SetPartner(number.get());
         } else {
-            number->MoveTo(134, 124);
+            number->MoveTo(text_.Px(134), text_.Px(124));
         }
         number->SetHidden(false);
         number->SetLayer(WID_NUMBER);
@@ -373,12 +397,113 @@ void PhoneSkin::ToggleKeypad(bool keypadHidden) {
     if (!board_) {
         return;
     }
-    lcd_->MoveTo(kLcdX, keypadHidden ? kLcdYKeypadHidden : kLcdYKeypadShown);
-    down_->MoveTo(kScrollKeyX, lcd_->Bounds().top - pictures_[kDown].Height());
+    lcd_->MoveTo(text_.Px(kLcdX), text_.Px(keypadHidden ? kLcdYKeypadHidden : kLcdYKeypadShown));
+    down_->MoveTo(text_.Px(kScrollKeyX), lcd_->Bounds().top - pictures_[kDown].Height());
     keypadPanel_->SetHidden(keypadHidden);
     for (SkinKey* key : keypadKeys_) {
         key->SetHidden(keypadHidden);
     }
+}
+
+namespace {
+
+// The item's place in its list from the head, or -1.
+int IndexInList(const ContactItem* head, const ContactItem* item) {
+    int index = 0;
+    for (const ContactItem* at = head; at; at = at->Next(), ++index) {
+        if (at == item) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+ContactItem* ItemAt(ContactItem* head, int index) {
+    for (; head && index > 0; --index) {
+        head = head->Next();
+    }
+    return index == 0 ? head : nullptr;
+}
+
+}  // namespace
+
+bool PhoneSkin::SetScale(const scale::DisplayScale& scale) {
+    if (scale == Scale() || !board_) {
+        text_.SetScale(scale);
+        return board_ != nullptr;
+    }
+    // What the user sees, in terms that survive the new widgets.
+    struct Kept {
+        bool hidden;
+        bool lit;
+    };
+    std::vector<std::pair<int, Kept>> fixed;
+    for (size_t i = 0; i < board_->Count(); ++i) {
+        const SkinWidget* widget = board_->At(i);
+        const int id = widget->Id();
+        if (id != WID_SKYPE_CONTACT && id != WID_BOOK_CONTACT && id != WID_NUMBER) {
+            const auto* key = dynamic_cast<const SkinKey*>(widget);
+            fixed.push_back({id, Kept{widget->IsHidden(), key && key->IsLit()}});
+        }
+    }
+    const std::string cardLabel = callerCard_->Label();
+    const bool keypadHidden = keypadPanel_->IsHidden();
+    const int skypeSelected = IndexInList(skypeListHead_, selectedSkypeItem_);
+    const int bookSelected = IndexInList(bookListHead_, selectedBookItem_);
+    // The lists' heads stand where they had scrolled to, in the new pixels.
+    const scale::DisplayScale was = Scale();
+    const int skypeTop = skypeListHead_ ? skypeListHead_->Bounds().top : 0;
+    const int bookTop = bookListHead_ ? bookListHead_->Bounds().top : 0;
+    int numberSelected = -1;
+    for (const SkinKey* number = selectedNumber_; number; number = number->Anchor()) {
+        ++numberSelected;
+    }
+    const std::string dialString = host_.DialString();
+
+    Clear();
+    text_.SetScale(scale);
+    if (!BuildSkin()) {
+        return false;
+    }
+    for (const auto& [id, kept] : fixed) {
+        for (size_t i = 0; i < board_->Count(); ++i) {
+            SkinWidget* widget = board_->At(i);
+            if (widget->Id() == id) {
+                widget->SetHidden(kept.hidden);
+                if (auto* key = dynamic_cast<SkinKey*>(widget)) {
+                    key->SetLit(kept.lit);
+                }
+            }
+        }
+    }
+    if (!cardLabel.empty()) {
+        callerCard_->SetLabel(cardLabel);
+    }
+    ToggleKeypad(keypadHidden);
+    RebuildSkypeList();
+    RebuildBookList();
+    auto restore = [&](ContactItem* head, int selected, int top) {
+        if (!head) {
+            return;
+        }
+        if (ContactItem* item = ItemAt(head, selected)) {
+            SetWidgetState(item, true);
+        }
+        head->MoveTo(head->Bounds().left, scale.Px(was.Figure(top)));
+    };
+    restore(skypeListHead_, skypeSelected, skypeTop);
+    restore(bookListHead_, bookSelected, bookTop);
+    if (numberSelected >= 0 && selectedBookItem_) {
+        ShowNumbers(selectedBookItem_);
+        SkinKey* number = selectedNumber_;
+        for (int i = 0; i < numberSelected && number; ++i) {
+            number = number->Partner();
+        }
+        SetWidgetState(number, true);
+    }
+    host_.SetDialString(dialString);
+    UpdateViewport();
+    return true;
 }
 
 void PhoneSkin::UpdateViewport() {

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "core/CallState.h"
 #include "ui/Label.h"
@@ -19,7 +20,8 @@
 
 namespace ui {
 
-// The canvas, and so the window: 360 x 550.
+// The canvas, and so the window: 360 x 550 figures, at the display's scale in pixels. Every
+// figure of the layout is taken through the text engine's scale (SkinText::Px).
 constexpr int kCanvasWidth = 360;
 constexpr int kCanvasHeight = 550;
 
@@ -30,10 +32,20 @@ public:
     PhoneSkin(const PhoneSkin&) = delete;
     PhoneSkin& operator=(const PhoneSkin&) = delete;
 
-    // Creates the board, the pictures and the fixed widgets. When the board cannot be made,
-    // says "UI Error", keeps nothing and returns false.
+    // Creates the board, the pictures and the fixed widgets at the text engine's scale. When
+    // the board cannot be made, says "UI Error", keeps nothing and returns false.
     bool BuildSkin();
     bool IsBuilt() const { return board_ != nullptr; }
+
+    // The scale the skin is laid out at, and the canvas's size in pixels there.
+    const scale::DisplayScale& Scale() const { return text_.Scale(); }
+    int CanvasWidth() const { return text_.Px(kCanvasWidth); }
+    int CanvasHeight() const { return text_.Px(kCanvasHeight); }
+    // Lays the skin out again at `scale` with that scale's pictures (only those are decoded),
+    // keeping what the user sees: the lists and their selections and scroll, the pop-up and
+    // its selected number, the keys' states, the keypad and the display line. False after
+    // "UI Error".
+    bool SetScale(const scale::DisplayScale& scale);
 
     // The per-id state change: selects items and numbers, lights keys, shows the phone-book
     // key. Null is ignored.
@@ -56,8 +68,10 @@ public:
 
     // The paint pass, before composing: viewport, scroll check, views, call keys, relayout.
     void PrepareForPaint();
-    // Clears and composes the canvas (kCanvasWidth x kCanvasHeight); false when a list
-    // rebuild is under way and the window must keep its previous picture.
+    // Brings the canvas (CanvasWidth x CanvasHeight) up to date: composes it afresh where
+    // the picture changed since the last composition into the same canvas, and wholly into
+    // another one. False when a list rebuild is under way and the window must keep its
+    // previous picture (the canvas is then cleared and composed wholly next time).
     bool Compose(PixelView canvas);
 
     void RefreshSkypeView();
@@ -85,6 +99,11 @@ public:
     void SelectModemSide();
     // Selects the Skype contact with this handle; false when the list has none.
     bool SelectSkypeContact(const std::string& handle);
+
+    // A small picture over the phone-book key's top right corner (the count of missed calls),
+    // composed with the board, or none. The caller keeps it, and sets it again after any
+    // change to its pixels.
+    void SetBookKeyCue(const PixelBuffer* cue);
     // Whether (x, y) lies in the part of the list area where items count as visible.
     bool IsInListView(int x, int y);
     // A click at (x, y) on a list item: selects it while the point is in the list's view; a
@@ -157,6 +176,8 @@ private:
     void MoveSelectionTo(ContactItem* item);
     bool DisplayFollowsBookSelection(bool moved) const;
 
+    // Decodes the picture from the scale's artwork set, at the scale's size.
+    void LoadPicture(Picture picture);
     void AddFixedWidgets();
     void AddCallerCard();
     void RemoveById(int id);
@@ -169,8 +190,34 @@ private:
     int ScrollMove(ContactItem* selected, ContactItem* head) const;
     bool NeedsScroll(ContactItem* selected, ContactItem* head, int bottomMargin) const;
 
+    // What a composition drew, widget by widget: the next one composes only where this
+    // changed.
+    struct Drawn {
+        Rect extent;
+        const SkinImage* image;
+        std::string label;
+        PaintFlags flags;
+        bool operator==(const Drawn& other) const {
+            return extent == other.extent && image == other.image && label == other.label &&
+                   flags.dimmed == other.flags.dimmed && flags.plain == other.flags.plain;
+        }
+    };
+    // Where the canvas must be composed again; records what will be drawn.
+    Rect ChangedSinceComposed(const PixelView& canvas);
+    Rect DialStringArea();
+    Rect BookKeyCueArea() const;
+
     SkinHost& host_;
     SkinText& text_;
+    std::unordered_map<const SkinWidget*, Drawn> drawn_;
+    Rect drawnDial_;
+    std::string drawnDialString_;
+    const PixelBuffer* bookKeyCue_ = nullptr;
+    uint64_t cueVersion_ = 0;  // counts the cues set, so a picture changed in place is seen
+    uint64_t drawnCueVersion_ = 0;
+    Rect drawnCue_;
+    const uint32_t* drawnCanvas_ = nullptr;  // none: compose wholly
+    Rect drawnArea_;
     std::unique_ptr<WidgetBoard> board_;
     std::array<SkinImage, kPictureCount> pictures_;
 

@@ -50,7 +50,7 @@ ContactItem* PhoneSkin::AppendListItem(std::unique_ptr<ContactItem> item, int id
     if (ContactItem* previous = item->Previous()) {
         previous->SetNext(item.get());
     } else {
-        item->MoveTo(kListLeft, kListTop);
+        item->MoveTo(text_.Px(kListLeft), text_.Px(kListTop));
     }
     item->SetLayer(id);
     item->SetId(id);
@@ -129,7 +129,7 @@ bool PhoneSkin::NeedsScroll(ContactItem* selected, ContactItem* head, int bottom
         return false;
     }
     const Rect& bounds = selected->Bounds();
-    const int top = listViewport_.top + kScrollMargin;
+    const int top = listViewport_.top + text_.Px(kScrollMargin);
     if (selected == head) {
         return bounds.top != top;
     }
@@ -140,14 +140,15 @@ void PhoneSkin::CheckListScroll() {
     if (!board_) {
         return;
     }
-    if (NeedsScroll(selectedSkypeItem_, skypeListHead_, kScrollMargin) ||
-        NeedsScroll(selectedBookItem_, bookListHead_, kScrollMargin - kBookBottomSlack)) {
+    const int margin = text_.Px(kScrollMargin);
+    if (NeedsScroll(selectedSkypeItem_, skypeListHead_, margin) ||
+        NeedsScroll(selectedBookItem_, bookListHead_, margin - text_.Px(kBookBottomSlack))) {
         host_.StartListScrollTimer();
     }
 }
 
 int PhoneSkin::ScrollMove(ContactItem* selected, ContactItem* head) const {
-    const int top = listViewport_.top + kScrollMargin;
+    const int top = listViewport_.top + text_.Px(kScrollMargin);
     const Rect& bounds = selected->Bounds();
     if (selected == head) {
         const int distance = top - head->Bounds().top;
@@ -160,7 +161,7 @@ int PhoneSkin::ScrollMove(ContactItem* selected, ContactItem* head) const {
     if (bounds.top < top) {
         return HalfStep(top - bounds.top);
     }
-    const int bottom = listViewport_.bottom - kScrollMargin;
+    const int bottom = listViewport_.bottom - text_.Px(kScrollMargin);
     if (bounds.bottom > bottom) {
         return -HalfStep(bounds.bottom - bottom);
     }

@@ -12,6 +12,8 @@ namespace {
 // The display line's layout origin from the display panel's top-left corner.
 constexpr int kDialStringX = 7;
 constexpr int kDialStringY = 5;
+// How far the phone-book key's cue stands over the key's top right corner.
+constexpr int kCueOverhang = 5;
 
 }  // namespace
 
@@ -40,15 +42,99 @@ void PhoneSkin::PrepareForPaint() {
 }
 
 bool PhoneSkin::Compose(PixelView canvas) {
-    ui::Clear(canvas);
     if (!board_ || listBusy_) {
+        ui::Clear(canvas);
+        drawnCanvas_ = nullptr;
         return false;
     }
     listBusy_ = true;
-    board_->PaintAll(canvas);
+    const PixelView changed = Window(canvas, ChangedSinceComposed(canvas));
+    if (changed.width > 0 && changed.height > 0) {
+        ui::Clear(changed);
+        board_->PaintAll(changed);
+        DrawDialString(changed);
+        if (bookKeyCue_) {
+            const Rect cue = BookKeyCueArea();
+            Composite(changed, bookKeyCue_->View(), cue.left, cue.top, 255);
+        }
+    }
     listBusy_ = false;
-    DrawDialString(canvas);
     return true;
+}
+
+Rect PhoneSkin::DialStringArea() {
+    const std::string dialString = host_.DialString();
+    if (dialString.empty() || !lcd_) {
+        return Rect{};
+    }
+    const PixelBuffer& label = text_.RenderLabel(dialString, LabelStyle::Display);
+    const int x = lcd_->Bounds().left + text_.Px(kDialStringX);
+    const int y = lcd_->Bounds().top + text_.Px(kDialStringY);
+    return Rect{x, y, x + label.Width(), y + label.Height()};
+}
+
+void PhoneSkin::SetBookKeyCue(const PixelBuffer* cue) {
+    bookKeyCue_ = cue && !cue->Empty() ? cue : nullptr;
+    ++cueVersion_;
+}
+
+Rect PhoneSkin::BookKeyCueArea() const {
+    if (!bookKeyCue_ || !bookmarkKey_ || bookmarkKey_->IsHidden()) {
+        return Rect{};
+    }
+    const Rect& key = bookmarkKey_->ImageRect();
+    const int x = key.right + text_.Px(kCueOverhang) - bookKeyCue_->Width();
+    const int y = key.top - text_.Px(kCueOverhang);
+    return Rect{x, y, x + bookKeyCue_->Width(), y + bookKeyCue_->Height()};
+}
+
+// Where a widget was drawn and is not, or is drawn and was not, or is drawn otherwise than it
+// was; and the display line, if it changed. A canvas not composed into before is all of it.
+Rect PhoneSkin::ChangedSinceComposed(const PixelView& canvas) {
+    const Rect whole = canvas.Area();
+    std::unordered_map<const SkinWidget*, Drawn> now;
+    for (size_t i = 0; i < board_->Count(); ++i) {
+        const SkinWidget* widget = board_->At(i);
+        if (widget->IsHidden() || !widget->Image() || !widget->Extent().Intersects(whole)) {
+            continue;
+        }
+        now.emplace(widget, Drawn{widget->Extent(), widget->Image(), widget->Label(),
+                                  WidgetBoard::PaintFlagsFor(*widget)});
+    }
+    const std::string dialString = host_.DialString();
+    const Rect dial = DialStringArea();
+    const Rect cue = BookKeyCueArea();
+    Rect changed;
+    if (canvas.pixels != drawnCanvas_ || whole != drawnArea_) {
+        changed = whole;
+    } else {
+        for (const auto& [widget, before] : drawn_) {
+            const auto found = now.find(widget);
+            if (found == now.end() || !(found->second == before)) {
+                changed = changed.United(before.extent);
+            }
+        }
+        for (const auto& [widget, drawn] : now) {
+            const auto found = drawn_.find(widget);
+            if (found == drawn_.end() || !(found->second == drawn)) {
+                changed = changed.United(drawn.extent);
+            }
+        }
+        if (dialString != drawnDialString_ || dial != drawnDial_) {
+            changed = changed.United(dial).United(drawnDial_);
+        }
+        if (cueVersion_ != drawnCueVersion_ || cue != drawnCue_) {
+            changed = changed.United(cue).United(drawnCue_);
+        }
+    }
+    drawn_ = std::move(now);
+    drawnDial_ = dial;
+    drawnDialString_ = dialString;
+    drawnCue_ = cue;
+    drawnCueVersion_ = cueVersion_;
+    drawnCanvas_ = canvas.pixels;
+    drawnArea_ = whole;
+    return changed;
 }
 
 void PhoneSkin::SetListHidden(ContactItem* head, bool hidden) {
@@ -191,8 +277,8 @@ void PhoneSkin::DrawDialString(PixelView canvas) {
     if (dialString.empty() || !lcd_) {
         return;
     }
-    text_.DrawLabel(canvas, dialString, lcd_->Bounds().left + kDialStringX,
-                    lcd_->Bounds().top + kDialStringY, LabelStyle::Display);
+    text_.DrawLabel(canvas, dialString, lcd_->Bounds().left + text_.Px(kDialStringX),
+                    lcd_->Bounds().top + text_.Px(kDialStringY), LabelStyle::Display);
 }
 
 }  // namespace ui

@@ -52,7 +52,28 @@ void Clear(PixelView target) {
     }
 }
 
+PixelView Window(const PixelView& view, const Rect& area) {
+    const Rect whole = view.Area();
+    const int left = std::clamp(area.left, whole.left, whole.right);
+    const int top = std::clamp(area.top, whole.top, whole.bottom);
+    const int right = std::clamp(area.right, left, whole.right);
+    const int bottom = std::clamp(area.bottom, top, whole.bottom);
+    PixelView part = view;
+    if (left == right || top == bottom) {
+        part.width = part.height = 0;
+        return part;
+    }
+    part.pixels = view.Row(top - view.top) + (left - view.left);
+    part.width = right - left;
+    part.height = bottom - top;
+    part.left = left;
+    part.top = top;
+    return part;
+}
+
 void Composite(PixelView target, ConstPixelView source, int x, int y, uint8_t constantAlpha) {
+    x -= target.left;
+    y -= target.top;
     const int left = std::max(x, 0);
     const int top = std::max(y, 0);
     const int right = std::min(x + source.width, target.width);
@@ -101,6 +122,8 @@ PixelRuns::PixelRuns(ConstPixelView picture) {
 }
 
 void PixelRuns::CompositeOpaque(PixelView target, ConstPixelView picture, int x, int y) const {
+    x -= target.left;
+    y -= target.top;
     const int top = std::max(y, 0);
     const int bottom = std::min(y + picture.height, target.height);
     for (int row = top; row < bottom; ++row) {

@@ -20,18 +20,27 @@ struct ConstPixelView {
     const uint32_t* Row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride; }
 };
 
-// Borrowed rows of pixels; `stride` counts pixels from one row to the next.
+// Borrowed rows of pixels; `stride` counts pixels from one row to the next. Drawing takes its
+// coordinates relative to (left, top): a view of part of a canvas (Window) keeps the canvas's
+// coordinates and leaves out whatever falls outside it.
 struct PixelView {
     uint32_t* pixels = nullptr;
     int width = 0;
     int height = 0;
     int stride = 0;
+    int left = 0;
+    int top = 0;
 
     uint32_t* Row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride; }
     uint32_t At(int x, int y) const { return Row(y)[x]; }
+    // The part drawn into, in drawing coordinates.
+    Rect Area() const { return Rect{left, top, left + width, top + height}; }
 
     operator ConstPixelView() const { return ConstPixelView{pixels, width, height, stride}; }
 };
+
+// The part of `view` within `area` (drawing coordinates), in the same coordinates.
+PixelView Window(const PixelView& view, const Rect& area);
 
 // An owned picture, premultiplied; starts fully transparent.
 class PixelBuffer {
@@ -98,6 +107,11 @@ private:
     std::vector<Run> runs_;
     std::vector<size_t> rowStarts_;  // the first run of each row, and one past the last row's
 };
+
+// The picture brought to `width` x `height`: each target pixel the average of the source
+// area it covers when reduced, interpolated between its nearest source pixels when enlarged
+// (which only scales above the largest artwork set need). Premultiplied in and out.
+PixelBuffer Resampled(ConstPixelView source, int width, int height);
 
 // The smallest rectangle holding every pixel in which two pictures of the same size differ;
 // empty (all zero) when they are the same.

@@ -23,6 +23,18 @@ struct Rect {
                std::max(top, other.top) < std::min(bottom, other.bottom);
     }
 
+    // The smallest rectangle holding both; an empty one holds nothing.
+    Rect United(const Rect& other) const {
+        if (Width() <= 0 || Height() <= 0) {
+            return other;
+        }
+        if (other.Width() <= 0 || other.Height() <= 0) {
+            return *this;
+        }
+        return Rect{std::min(left, other.left), std::min(top, other.top),
+                    std::max(right, other.right), std::max(bottom, other.bottom)};
+    }
+
     // The same size with its top-left corner at (x, y).
     Rect MovedTo(int x, int y) const { return Rect{x, y, x + Width(), y + Height()}; }
 

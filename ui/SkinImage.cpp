@@ -22,4 +22,15 @@ void SkinImage::Draw(PixelView target, int x, int y, int w, int h, bool dimmed) 
     Composite(target, source, x, y, dimmed ? kDimmedAlpha : 255);
 }
 
+void FitToScale(SkinImage& image, int percent, const scale::DisplayScale& scale) {
+    if (image.Pixels().Empty()) {
+        return;
+    }
+    const int width = scale.Px(scale::FigureOfArtwork(image.Width(), percent));
+    const int height = scale.Px(scale::FigureOfArtwork(image.Height(), percent));
+    if (width != image.Width() || height != image.Height()) {
+        image.Assign(Resampled(image.Pixels().View(), width, height));
+    }
+}
+
 }  // namespace ui

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/DisplayScale.h"
 #include "ui/Pixels.h"
 
 namespace ui {
@@ -33,5 +34,10 @@ private:
     PixelBuffer pixels_;
     PixelRuns runs_;
 };
+
+// A picture of the artwork set of `percent` brought to its size at `scale`, the rounding of
+// its figures: unchanged when the set is the scale's own, else reduced (or, above the largest
+// set, enlarged) to that size.
+void FitToScale(SkinImage& image, int percent, const scale::DisplayScale& scale);
 
 }  // namespace ui

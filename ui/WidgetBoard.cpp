@@ -49,7 +49,7 @@ void WidgetBoard::Insert(std::unique_ptr<SkinWidget> widget) {
 }
 
 void WidgetBoard::PaintAll(PixelView target) const {
-    const Rect canvas{0, 0, target.width, target.height};
+    const Rect canvas = target.Area();
     for (const auto& widget : widgets_) {
         if (widget->IsHidden() || !widget->Extent().Intersects(canvas)) {
             continue;

@@ -41,7 +41,7 @@ SkinWidget::SkinWidget(SkinText& text, const SkinImage* image)
 void SkinWidget::MoveTo(int x, int y) {
     const int width = imageRect_.Width();
     imageRect_ = imageRect_.MovedTo(x, y);
-    labelRect_ = id_ == WID_NUMBER ? labelRect_.MovedTo(x + width + 10, y + 8)
+    labelRect_ = id_ == WID_NUMBER ? labelRect_.MovedTo(x + width + text_.Px(10), y + text_.Px(8))
                                    : labelRect_.MovedTo(x + width, y);
     bounds_ = bounds_.MovedTo(x, y);
 }
@@ -57,8 +57,8 @@ void SkinWidget::SetLabel(std::string text) {
     label_ = std::move(text);
     const LabelSize size = text_.MeasureLabel(label_);
     // The margins move the left and top only.
-    labelRect_ = Rect{imageRect_.right + 10, imageRect_.top + 8, imageRect_.right + size.width,
-                      imageRect_.top + size.height};
+    labelRect_ = Rect{imageRect_.right + text_.Px(10), imageRect_.top + text_.Px(8),
+                      imageRect_.right + size.width, imageRect_.top + size.height};
     bounds_ = Rect{imageRect_.left, imageRect_.top, labelRect_.right,
                    std::max(imageRect_.bottom, labelRect_.bottom)};
 }
@@ -73,8 +73,8 @@ Rect SkinWidget::Extent() const {
     }
     return Rect{std::min(imageRect_.left, labelRect_.left),
                 std::min(imageRect_.top, labelRect_.top),
-                std::max(imageRect_.right, labelRect_.left + bounds_.Width()),
-                std::max(imageRect_.bottom, labelRect_.top + bounds_.Height())};
+                std::max(imageRect_.right, labelRect_.left + bounds_.Width() + kLabelOverhang),
+                std::max(imageRect_.bottom, labelRect_.top + bounds_.Height() + kLabelOverhang)};
 }
 
 void SkinWidget::Draw(PixelView target, bool dimmed, bool plain) const {
@@ -97,7 +97,7 @@ void SkinKey::Relayout() {
     if (!anchor_) {
         SkinWidget::Relayout();
     } else if (Id() == WID_NUMBER) {
-        MoveTo(anchor_->Bounds().left, anchor_->Bounds().bottom + 15);
+        MoveTo(anchor_->Bounds().left, anchor_->Bounds().bottom + text_.Px(15));
     }
 }
 
@@ -116,7 +116,7 @@ ContactItem::ContactItem(SkinText& text, const SkinImage* image, const ContactEn
 void ContactItem::Relayout() {
     SkinWidget::Relayout();
     if (previous_) {
-        MoveTo(previous_->Bounds().left, previous_->Bounds().bottom + 5);
+        MoveTo(previous_->Bounds().left, previous_->Bounds().bottom + text_.Px(5));
     }
 }
 

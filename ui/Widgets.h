@@ -20,6 +20,9 @@ namespace ui {
 
 class SkinImage;
 
+// How far a rendered label may reach beyond its measured size, right and down.
+constexpr int kLabelOverhang = 3;
+
 // A plain picture: backgrounds, frame, close keys, scroll keys, phone-book and keypad keys,
 // the pop-up panel.
 class SkinWidget {
@@ -61,7 +64,8 @@ public:
     // Inside the picture, the label or the bounds (left and top edges inside).
     bool Contains(int x, int y) const;
     // Everything Draw may touch: the picture and the label as drawn, which starts at the
-    // label's corner and is never larger than the bounds.
+    // label's corner and is at most the bounds' size and the few pixels the text engine
+    // adds around the glyphs (kLabelOverhang).
     Rect Extent() const;
 
 protected:

@@ -6,9 +6,15 @@
 #   artwork_bitmap(<id> <source> [KEY=VALUE...])    a BITMAP resource with id <id>
 #   artwork_icon(<file> <source> <size>...)         an .ico that voxtelo.rc names as <file>
 #
-# A source ending in .svg.in is a template: KEY=VALUE pairs fill its @KEY@ fields. The
-# products land in ARTWORK_DIR with artwork.rc, which voxtelo.rc includes; ARTWORK_FILES
-# lists them all for the resource compiler's dependencies.
+# Pictures and bitmaps are rendered once for every display scale the program supports
+# (ARTWORK_PERCENTS, read from core/DisplayScale.h), each from the same source at that scale:
+# at 100 % under their own names, at the others as <name>_<percent> ("IDB_CLOSE_150") and
+# IDB<number>_<percent> ("IDB161_150") (scale::PictureName, scale::BitmapName).
+#
+# A source ending in .svg.in is a template: KEY=VALUE pairs fill its @KEY@ fields, and
+# @PERCENT@ is the scale it is filled for, so a template may draw a detail differently at
+# one scale. The products land in ARTWORK_DIR with artwork.rc, which voxtelo.rc includes;
+# ARTWORK_FILES lists them all for the resource compiler's dependencies.
 
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(IMAGEMAGICK_CONVERT convert REQUIRED)
@@ -27,6 +33,22 @@ foreach(face Regular Bold)
 endforeach()
 
 set(ARTWORK_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+# The scales, in one place: the program's own list.
+file(STRINGS ${ARTWORK_SOURCE_DIR}/../../core/DisplayScale.h _artwork_scales
+    REGEX "kArtworkPercents\\[\\] = ")
+string(REGEX MATCHALL "[0-9]+" ARTWORK_PERCENTS "${_artwork_scales}")
+if(NOT ARTWORK_PERCENTS)
+    message(FATAL_ERROR "core/DisplayScale.h names no artwork scales")
+endif()
+
+# The bitmaps' numbers, for their names at the other scales.
+file(STRINGS ${ARTWORK_SOURCE_DIR}/../resource.h _artwork_ids REGEX "^#define IDB_")
+foreach(line ${_artwork_ids})
+    if(line MATCHES "^#define ([A-Z0-9_]+) +([0-9]+)")
+        set(ARTWORK_ID_${CMAKE_MATCH_1} ${CMAKE_MATCH_2})
+    endif()
+endforeach()
 set(ARTWORK_DIR ${CMAKE_CURRENT_BINARY_DIR}/art)
 set(ARTWORK_STAGE_DIR ${ARTWORK_DIR}/stage)
 set(ARTWORK_FILES "")
@@ -40,8 +62,9 @@ foreach(sheet ${ARTWORK_SHARED})
 endforeach()
 list(TRANSFORM ARTWORK_SHARED PREPEND ${ARTWORK_SOURCE_DIR}/ OUTPUT_VARIABLE _artwork_sheets)
 
-# Sets <out> to the SVG to render for <name>: the source itself, or its filled template.
-function(_artwork_svg out name source)
+# Sets <out> to the SVG to render for <name> at <percent>: the source itself, or its template
+# filled for that scale.
+function(_artwork_svg out name percent source)
     if(source MATCHES "\\.svg\\.in$")
         foreach(pair ${ARGN})
             if(NOT pair MATCHES "^([A-Z_]+)=(.*)$")
@@ -49,20 +72,22 @@ function(_artwork_svg out name source)
             endif()
             set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
         endforeach()
-        configure_file(${ARTWORK_SOURCE_DIR}/${source} ${ARTWORK_STAGE_DIR}/${name}.svg @ONLY)
-        set(${out} ${ARTWORK_STAGE_DIR}/${name}.svg PARENT_SCOPE)
+        set(PERCENT ${percent})
+        set(filled ${ARTWORK_STAGE_DIR}/${name}_${percent}.svg)
+        configure_file(${ARTWORK_SOURCE_DIR}/${source} ${filled} @ONLY)
+        set(${out} ${filled} PARENT_SCOPE)
     else()
         set(${out} ${ARTWORK_SOURCE_DIR}/${source} PARENT_SCOPE)
     endif()
 endfunction()
 
 # ARGN: the template's KEY=VALUE pairs, or SIZES and the icon's sizes.
-function(_artwork_render kind name source product)
-    cmake_parse_arguments(PARSE_ARGV 4 ART "" "" "SIZES")
-    _artwork_svg(svg ${name} ${source} ${ART_UNPARSED_ARGUMENTS})
+function(_artwork_render kind name percent source product)
+    cmake_parse_arguments(PARSE_ARGV 5 ART "" "" "SIZES")
+    _artwork_svg(svg ${name} ${percent} ${source} ${ART_UNPARSED_ARGUMENTS})
     add_custom_command(OUTPUT ${ARTWORK_DIR}/${product}
         COMMAND ${ARTWORK_SOURCE_DIR}/render.sh ${kind} ${svg} ${ARTWORK_DIR}/${product}
-                ${ART_SIZES}
+                ${percent} ${ART_SIZES}
         DEPENDS ${svg} ${ARTWORK_SOURCE_DIR}/${source} ${_artwork_sheets}
                 ${ARTWORK_SOURCE_DIR}/render.sh
         COMMENT "Drawing ${product}"
@@ -71,17 +96,35 @@ function(_artwork_render kind name source product)
 endfunction()
 
 macro(artwork_png name source)
-    _artwork_render(png ${name} ${source} ${name}.png ${ARGN})
-    string(APPEND ARTWORK_RC "${name} PNG \"${name}.png\"\n")
+    foreach(percent ${ARTWORK_PERCENTS})
+        set(_product ${name})
+        if(NOT percent EQUAL 100)
+            set(_product ${name}_${percent})
+        endif()
+        _artwork_render(png ${name} ${percent} ${source} ${_product}.png ${ARGN})
+        string(APPEND ARTWORK_RC "${_product} PNG \"${_product}.png\"\n")
+    endforeach()
 endmacro()
 
 macro(artwork_bitmap id source)
-    _artwork_render(bmp ${id} ${source} ${id}.bmp ${ARGN})
-    string(APPEND ARTWORK_RC "${id} BITMAP \"${id}.bmp\"\n")
+    if(NOT DEFINED ARTWORK_ID_${id})
+        message(FATAL_ERROR "artwork: ${id} is not a bitmap id of res/resource.h")
+    endif()
+    foreach(percent ${ARTWORK_PERCENTS})
+        if(percent EQUAL 100)
+            _artwork_render(bmp ${id} ${percent} ${source} ${id}.bmp ${ARGN})
+            string(APPEND ARTWORK_RC "${id} BITMAP \"${id}.bmp\"\n")
+        else()
+            _artwork_render(bmp ${id} ${percent} ${source} ${id}_${percent}.bmp ${ARGN})
+            string(APPEND ARTWORK_RC
+                "IDB${ARTWORK_ID_${id}}_${percent} BITMAP \"${id}_${percent}.bmp\"\n")
+        endif()
+    endforeach()
 endmacro()
 
+# An icon holds every size it is asked for, each rendered at that size.
 macro(artwork_icon file source)
-    _artwork_render(ico ${file} ${source} ${file} SIZES ${ARGN})
+    _artwork_render(ico ${file} 100 ${source} ${file} SIZES ${ARGN})
 endmacro()
 
 include(${ARTWORK_SOURCE_DIR}/pictures.cmake)

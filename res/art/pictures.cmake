@@ -57,5 +57,6 @@ foreach(button NEW:New:58 DELETE:Delete:57 APPLY:Apply:57 OK:OK:57 CANCEL:Cancel
 endforeach()
 artwork_bitmap(IDB_BOOK_CLOSE book-close.svg)
 
-# The application icon.
-artwork_icon(voxtelo.ico icon.svg 16 32 48 256)
+# The application icon: the tray's and the task bar's sizes at 100 % to 200 %, and a large one
+# the system reduces for the rest.
+artwork_icon(voxtelo.ico icon.svg 16 20 24 32 40 48 256)

@@ -1,6 +1,7 @@
-// The artwork as the built program carries it: every picture at its size, depth and kind of
-// transparency with room for the text the program draws on it, the phone-book background's
-// exact magenta corners, and the ring tone beside the program.
+// The artwork as the built program carries it, in every scale's set: every picture at its size,
+// depth and kind of transparency with room for the text the program draws on it, the
+// phone-book background's exact magenta corners, pictures drawn at 200 % rather than enlarged,
+// and the ring tone beside the program.
 #include <windows.h>
 #include <gdiplus.h>
 #include <shlwapi.h>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DisplayScale.h"
 #include "core/ExecutableDirectory.h"
 #include "framework/GdiplusSession.h"
 #include "framework/Handles.h"
@@ -237,6 +239,25 @@ bool IsNotClear(int a) {
     return a != 0;
 }
 
+// Every entry of a table in every scale's set, with the set's scale.
+template <class T, size_t N>
+std::vector<std::pair<scale::DisplayScale, T>> InEverySet(const T (&table)[N]) {
+    std::vector<std::pair<scale::DisplayScale, T>> all;
+    for (int percent : scale::kArtworkPercents) {
+        for (const T& entry : table) {
+            all.emplace_back(scale::DisplayScale(percent * scale::kBaseDpi / 100), entry);
+        }
+    }
+    return all;
+}
+
+// An area of figures at a set's scale; where the scale cuts a pixel, the one at each edge may
+// be blended and is left out.
+Rect In(const Rect& r, const scale::DisplayScale& s) {
+    const int edge = s.IsBase() ? 0 : 1;
+    return {s.Px(r.left) + edge, s.Px(r.top) + edge, s.Px(r.right) - edge, s.Px(r.bottom) - edge};
+}
+
 class Artwork : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -247,9 +268,10 @@ protected:
 };
 
 TEST_F(Artwork, SkinPicturesAreRgbaPngsOfTheirSizeAndKind) {
-    for (const SkinPicture& s : kSkin) {
-        SCOPED_TRACE(s.name);
-        const std::string png = program.Bytes(s.name, "PNG");
+    for (const auto& [set, s] : InEverySet(kSkin)) {
+        const std::string name = scale::PictureName(s.name, set.ArtworkPercent());
+        SCOPED_TRACE(name);
+        const std::string png = program.Bytes(name.c_str(), "PNG");
         ASSERT_GT(png.size(), 33u) << "missing";
         // IHDR: width, height, 8 bits a channel, colour type 6 (RGBA).
         ASSERT_EQ(png.compare(12, 4, "IHDR"), 0);
@@ -257,8 +279,8 @@ TEST_F(Artwork, SkinPicturesAreRgbaPngsOfTheirSizeAndKind) {
         EXPECT_EQ(byte(24), 8);
         EXPECT_EQ(byte(25), 6);
         const Pixels p = DecodePng(png);
-        ASSERT_EQ(p.width, s.width);
-        ASSERT_EQ(p.height, s.height);
+        ASSERT_EQ(p.width, set.Px(s.width));
+        ASSERT_EQ(p.height, set.Px(s.height));
 
         const Rect all{0, 0, p.width, p.height};
         EXPECT_TRUE(AnyAlpha(p, all, IsNotClear)) << "empty";
@@ -267,9 +289,11 @@ TEST_F(Artwork, SkinPicturesAreRgbaPngsOfTheirSizeAndKind) {
                 EXPECT_FALSE(AnyAlpha(p, all, IsNotOpaque));
                 break;
             case Kind::Frame:
-                EXPECT_FALSE(AnyAlpha(p, {23, 71, 213, 468}, IsNotClear)) << "middle not clear";
-                EXPECT_FALSE(AnyAlpha(p, {23, 0, 213, 71}, IsNotOpaque)) << "top lets items show";
-                EXPECT_FALSE(AnyAlpha(p, {23, 468, 213, 550}, IsNotOpaque))
+                EXPECT_FALSE(AnyAlpha(p, In({23, 71, 213, 468}, set), IsNotClear))
+                    << "middle not clear";
+                EXPECT_FALSE(AnyAlpha(p, In({23, 0, 213, 71}, set), IsNotOpaque))
+                    << "top lets items show";
+                EXPECT_FALSE(AnyAlpha(p, In({23, 468, 213, 550}, set), IsNotOpaque))
                     << "bottom lets items show";
                 EXPECT_TRUE(AnyAlpha(p, all, IsPartial)) << "no soft edge";
                 break;
@@ -282,7 +306,7 @@ TEST_F(Artwork, SkinPicturesAreRgbaPngsOfTheirSizeAndKind) {
             case Kind::Shaped:
                 break;
         }
-        ExpectRoomForText(s.name, p, s.text, s.ink);
+        ExpectRoomForText(s.name, p, In(s.text, set), s.ink);
     }
 }
 
@@ -312,25 +336,26 @@ const BitmapPicture kBitmaps[] = {
 };
 
 TEST_F(Artwork, BitmapsAre24BitOfTheirSize) {
-    for (const BitmapPicture& b : kBitmaps) {
-        SCOPED_TRACE(b.id);
-        const Dib dib = DecodeDib(program.Bytes(MAKEINTRESOURCEA(b.id), MAKEINTRESOURCEA(2)));
+    for (const auto& [set, b] : InEverySet(kBitmaps)) {
+        const std::string name = scale::BitmapName(b.id, set.ArtworkPercent());
+        SCOPED_TRACE(name);
+        const Dib dib = DecodeDib(program.Bytes(name.c_str(), MAKEINTRESOURCEA(2)));
         EXPECT_EQ(dib.header.biBitCount, 24);
         EXPECT_EQ(dib.header.biCompression, static_cast<DWORD>(BI_RGB));
-        ASSERT_EQ(dib.pixels.width, b.width);
-        ASSERT_EQ(dib.pixels.height, b.height);
-        ExpectRoomForText("bitmap", dib.pixels, b.text, b.text.right ? Ink::Black : Ink::None);
+        ASSERT_EQ(dib.pixels.width, set.Px(b.width));
+        ASSERT_EQ(dib.pixels.height, set.Px(b.height));
+        ExpectRoomForText("bitmap", dib.pixels, In(b.text, set),
+                          b.text.right ? Ink::Black : Ink::None);
     }
 }
 
 // The window shape of the editor keeps exactly the pixels that are not magenta: each row
 // must lose its corner pixels and nothing else, on 24-, 32- and 16-bit (5-6-5) displays
-// alike, and the picture's edge must not be tinted by the key.
-TEST_F(Artwork, PhoneBookBackgroundCutsItsCornersExactly) {
-    const Pixels p =
-        DecodeDib(program.Bytes(MAKEINTRESOURCEA(IDB_BOOK_BACKGROUND), MAKEINTRESOURCEA(2))).pixels;
-    ASSERT_EQ(p.width, 360);
-    ASSERT_EQ(p.height, 200);
+// alike, and the picture's edge must not be tinted by the key. At the other scales each step
+// of the staircase is as wide as the scale makes it, to a pixel either way.
+void ExpectCornersCutExactly(const Pixels& p, const scale::DisplayScale& set) {
+    ASSERT_EQ(p.width, set.Px(360));
+    ASSERT_EQ(p.height, set.Px(200));
     const int topCut[] = {6, 5, 4, 3, 2, 1, 1};
     auto cut = [&topCut](int y) {
         if (y < 7)
@@ -349,8 +374,18 @@ TEST_F(Artwork, PhoneBookBackgroundCutsItsCornersExactly) {
         return Red(c) - Green(c) > 40 && Blue(c) - Green(c) > 40;
     };
     for (int y = 0; y < p.height; ++y) {
+        // Each end's own cut, against the figure row under the pixels' centres.
+        int left = 0, right = 0;
+        while (left < p.width && isKey(left, y)) {
+            ++left;
+        }
+        while (right < p.width && isKey(p.width - 1 - right, y)) {
+            ++right;
+        }
+        const double wanted = cut((2 * y + 1) * 48 / set.Dpi()) * set.Dpi() / 96.0;
+        ASSERT_LE(std::abs(left - wanted) + std::abs(right - wanted), set.IsBase() ? 0 : 2) << y;
         for (int x = 0; x < p.width; ++x) {
-            const bool outside = x < cut(y) || x >= p.width - cut(y);
+            const bool outside = x < left || x >= p.width - right;
             if (outside) {
                 ASSERT_TRUE(isKey(x, y)) << "(" << x << ", " << y << ") should be magenta";
                 continue;
@@ -361,6 +396,47 @@ TEST_F(Artwork, PhoneBookBackgroundCutsItsCornersExactly) {
                 (y > 0 && isKey(x, y - 1)) || (y + 1 < p.height && isKey(x, y + 1));
             EXPECT_FALSE(bordersKey && tinted(x, y)) << "(" << x << ", " << y << ") blends";
         }
+    }
+}
+
+TEST_F(Artwork, PhoneBookBackgroundCutsItsCornersExactly) {
+    const int books[] = {IDB_BOOK_BACKGROUND};
+    for (const auto& [set, book] : InEverySet(books)) {
+        SCOPED_TRACE(set.Dpi());
+        const std::string name = scale::BitmapName(book, set.ArtworkPercent());
+        ExpectCornersCutExactly(DecodeDib(program.Bytes(name.c_str(), MAKEINTRESOURCEA(2))).pixels,
+                                set);
+    }
+}
+
+// A picture at 200 % is drawn there, not the 100 % picture enlarged: it keeps its hard edges
+// (steps between neighbours that blending enlargements soften) and has 2 x 2 blocks of
+// differing pixels (which repeating enlargements never have).
+TEST_F(Artwork, PicturesAt200PercentAreDrawnThereNotEnlarged) {
+    auto differ = [](uint32_t a, uint32_t b) {
+        return std::max({std::abs(Alpha(a) - Alpha(b)), std::abs(Red(a) - Red(b)),
+                         std::abs(Green(a) - Green(b)), std::abs(Blue(a) - Blue(b))});
+    };
+    auto hardSteps = [&](const Pixels& p) {
+        int steps = 0;
+        for (size_t i = 0; i + 1 < p.argb.size(); ++i) {
+            steps += (i + 1) % p.width != 0 && differ(p.argb[i], p.argb[i + 1]) >= 200;
+        }
+        return steps;
+    };
+    for (const char* name : {"IDB_5", "IDB_CLR", "IDB_SKYPE", "IDB_CALLSTART", "IDB_HOME"}) {
+        const Pixels once = DecodePng(program.Bytes(name, "PNG"));
+        const Pixels twice = DecodePng(program.Bytes((std::string(name) + "_200").c_str(), "PNG"));
+        int mixedBlocks = 0;
+        for (int y = 0; y + 1 < twice.height; y += 2) {
+            for (int x = 0; x + 1 < twice.width; x += 2) {
+                mixedBlocks += std::max({differ(twice.At(x, y), twice.At(x + 1, y)),
+                                         differ(twice.At(x, y), twice.At(x, y + 1)),
+                                         differ(twice.At(x, y), twice.At(x + 1, y + 1))}) > 24;
+            }
+        }
+        EXPECT_GE(hardSteps(twice), hardSteps(once)) << name;
+        EXPECT_GT(mixedBlocks, 0) << name;
     }
 }
 

@@ -415,6 +415,50 @@ TEST_F(PhoneSkinTest, ItemsAndTheHoverKeepNothingOfReplacedRecords) {
     EXPECT_EQ(skin.BookListHead(), nullptr);
 }
 
+// A pass composes only where the picture changed: after every step the canvas it keeps equals
+// a canvas composed wholly from scratch by a skin that took the same steps.
+TEST_F(PhoneSkinTest, ComposingOnlyWhatChangedGivesTheWholePicture) {
+    PhoneSkin whole{host, text};
+    ASSERT_TRUE(whole.BuildSkin());
+    const std::vector<std::function<void(PhoneSkin&)>> steps = {
+        [](PhoneSkin&) {},
+        [&](PhoneSkin& s) {
+            host.modemState = host.dialogState = CallState::NORMAL;
+            for (int i = 0; s.IsBuilt() && i < 12 && host.book.size() < 12; ++i) {
+                host.AddBookEntry("Entry " + std::to_string(i), "55500" + std::to_string(i), "",
+                                  i % 2 ? "0912" : "");
+            }
+            s.SelectCarrier(Carrier::Modem);
+            s.RebuildBookList();
+        },
+        [](PhoneSkin& s) { s.SelectNext(); },
+        [](PhoneSkin& s) { s.ToggleKeypad(false); },
+        [](PhoneSkin& s) { s.SelectLast(); },
+        [](PhoneSkin& s) { s.ScrollListStep(); },
+        [](PhoneSkin& s) { s.ScrollListStep(); },
+        [](PhoneSkin& s) { s.ShowNumbers(s.SelectedBookItem()); },
+        [](PhoneSkin& s) { s.SelectNext(); },
+        [](PhoneSkin& s) { s.ClosePopup(); },
+        [&](PhoneSkin&) { host.dialString = "5551"; },
+        [](PhoneSkin& s) { s.ToggleKeypad(true); },
+        [&](PhoneSkin&) { host.modemState = CallState::RINGING, host.callerNumber = "0912"; },
+        [&](PhoneSkin&) { host.modemState = CallState::NORMAL; },
+        [](PhoneSkin& s) { s.SelectFirst(); },
+    };
+    // Into each in turn: a canvas other than the last is composed wholly.
+    PixelBuffer fresh[2] = {{kCanvasWidth, kCanvasHeight}, {kCanvasWidth, kCanvasHeight}};
+    for (size_t step = 0; step < steps.size(); ++step) {
+        SCOPED_TRACE(step);
+        for (PhoneSkin* s : {&skin, &whole}) {
+            steps[step](*s);
+            s->PrepareForPaint();
+        }
+        ASSERT_TRUE(skin.Compose(canvas.View()));
+        ASSERT_TRUE(whole.Compose(fresh[step % 2].View()));
+        ASSERT_EQ(ChangedArea(canvas.View(), fresh[step % 2].View()), Rect{});
+    }
+}
+
 TEST_F(PhoneSkinTest, WithoutMemoryForTheBoardTheSkinSaysUiErrorAndStaysEmpty) {
     FakeSkinHost failing;
     failing.failLoads = true;

@@ -2,6 +2,7 @@
 // window whose back-ends, call state and pictures the test sets.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <new>
@@ -37,7 +38,8 @@ inline PixelBuffer SolidPicture(int width, int height, uint32_t pixel) {
     return picture;
 }
 
-// 7 pixels a character, 16 a line; labels render as opaque blocks of that size.
+// 7 pixels a character, 16 a line (at 100 %, figures at the scale); labels render as opaque
+// blocks of that size.
 class FakeSkinText : public SkinText {
 public:
     static constexpr int kCharWidth = 7;
@@ -55,7 +57,7 @@ public:
                 longest = std::max(longest, ++current);
             }
         }
-        return LabelSize{longest * kCharWidth, lines * kLineHeight};
+        return LabelSize{longest * Px(kCharWidth), lines * Px(kLineHeight)};
     }
 
     const PixelBuffer& RenderLabel(const std::string& text, LabelStyle) override {
@@ -124,12 +126,24 @@ public:
     std::string CallerNumber() const override { return callerNumber; }
     std::string CallerName() const override { return callerName; }
 
+    // A picture of a set is its figures at the set's scale ("IDB_UP_150").
     bool LoadPicture(SkinImage& image, const char* name) override {
         if (failLoads) {
             throw std::bad_alloc();
         }
-        const auto& [width, height] = PictureSizes().at(name);
-        image.Assign(SolidPicture(width, height, 0xFF808080));
+        loaded.push_back(name);
+        std::string base = name;
+        int percent = 100;
+        const size_t mark = base.rfind('_');
+        if (mark != std::string::npos && !PictureSizes().count(base)) {
+            percent = std::stoi(base.substr(mark + 1));
+            base.resize(mark);
+        }
+        const scale::DisplayScale set(percent * scale::kBaseDpi / 100);
+        const auto& [width, height] = PictureSizes().at(base);
+        // A colour of its own, so that a picture drawn in the wrong place shows.
+        const uint32_t colour = static_cast<uint32_t>(std::hash<std::string>()(base));
+        image.Assign(SolidPicture(set.Px(width), set.Px(height), 0xFF000000 | colour));
         return true;
     }
     void RequestRepaint() override { ++repaints; }
@@ -170,6 +184,7 @@ public:
     std::string callerNumber;
     std::string callerName;
     bool failLoads = false;
+    std::vector<std::string> loaded;  // every picture's resource name, in order
     int repaints = 0;
     bool scrollTimerRunning = false;
     std::vector<std::string> messages;
