@@ -40,7 +40,7 @@ std::string ReadGrowing(Read read) {
 // list, then one call per value. The probe leaves the file freshly written, and Wine parses a
 // file written in the last two seconds again at every call.
 size_t ReadBookValueByValue(const std::string& path) {
-    const char* probe = "#@@#";
+    const char* probe = BookmarkStore::kProbeSection;
     WritePrivateProfileStringA(probe, probe, "", path.c_str());
     WritePrivateProfileStringA(probe, nullptr, nullptr, path.c_str());
     const std::string list = ReadGrowing([&](char* buffer, DWORD size) {

@@ -32,6 +32,10 @@ public:
     static constexpr const char* kHomeKey = "Phone_Home";
     static constexpr const char* kOfficeKey = "Phone_Office";
     static constexpr const char* kMobileKey = "Phone_Mobile";
+    // Reserved: earlier versions wrote and removed a section of this name around every read
+    // (which made the profile functions save the whole file again). A leftover one is listed
+    // like any other section.
+    static constexpr const char* kProbeSection = "#@@#";
 
     BookmarkStore() = default;
     virtual ~BookmarkStore() = default;

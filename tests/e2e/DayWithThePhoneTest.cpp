@@ -18,6 +18,7 @@
 
 #include "framework/GdiplusSession.h"
 #include "framework/Handles.h"
+#include "phonebook/BookmarkStore.h"
 #include "res/resource.h"
 #include "sim/led/control/LedSimControl.h"
 #include "sim/modem/control/SimModemControl.h"
@@ -217,6 +218,9 @@ protected:
         char names[4096] = {};
         GetPrivateProfileSectionNamesA(names, sizeof names, book.c_str());
         for (const char* name = names; *name; name += strlen(name) + 1) {
+            if (std::string(name) == BookmarkStore::kProbeSection) {
+                continue;  // the phone's own write check, there only while it reads
+            }
             std::string numbers;
             for (const char* key : {"Phone_Home", "Phone_Office", "Phone_Mobile"}) {
                 char value[64] = {};

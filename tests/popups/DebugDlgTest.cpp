@@ -68,39 +68,36 @@ TEST_F(DebugWindow, TakesNoMoreThanCbDataBytes) {
     EXPECT_EQ(Text(), "PONGS\r\nAB\r\n");
 }
 
-// A burst is counted line by line as if each line had gone in alone, then appended at once:
-// nothing of it shows before, everything after. Each case sends its lines in one burst onto
-// what the box held.
-TEST_F(DebugWindow, TheLineThatExceeds200LinesEmptiesTheBoxAlsoWithinABurst) {
-    const auto lines = [](int from, int to) {
-        std::string text;
-        for (int i = from; i <= to; ++i) {
-            text += std::to_string(i) + "\r\n";
-        }
-        return text;
-    };
-    const struct {
-        const char* what;
-        std::string held;  // typed lines count like any other
-        int first, last;   // the lines of the burst
-        std::string after;
-    } cases[] = {
-        {"199 lines and an empty last one: 200, not more", "", 1, 199, lines(1, 199)},
-        {"the 200th empties the box, itself included", "", 1, 200, ""},
-        {"and the lines after it start afresh", "", 1, 250, lines(201, 250)},
-        {"held lines count", lines(1, 150), 1, 60, lines(51, 60)},
-        {"twice over", "", 1, 450, lines(401, 450)},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        box.SetText(c.held);
-        for (int i = c.first; i <= c.last; ++i) {
-            const std::string line = std::to_string(i);
-            SendRecord(line.c_str(), static_cast<DWORD>(line.size() + 1));
-        }
-        EXPECT_EQ(box.GetText(), c.held) << "appended before the burst was over";
-        EXPECT_EQ(Text(), c.after);
+TEST_F(DebugWindow, TheLineThatExceeds200LinesEmptiesTheBox) {
+    for (int i = 0; i < 199; ++i) {
+        SendRecord("line", 5);
     }
+    Text();
+    // 199 lines and an empty last one: 200 lines, not more.
+    EXPECT_EQ(box.GetLineCount(), 200);
+    SendRecord("line 200", 9);
+    EXPECT_EQ(Text(), "");  // the new line went with the rest
+    SendRecord("fresh", 6);
+    EXPECT_EQ(Text(), "fresh\r\n");
+}
+
+TEST_F(DebugWindow, TypedTextCountsTowardsTheLimit) {
+    box.SetText(std::string(199, '\n'));  // 200 lines, as if typed
+    SendRecord("x", 2);
+    EXPECT_EQ(Text(), "");
+}
+
+// A burst goes in at once, each line counted as if it had come alone: the 200th empties the
+// box, and so does the 400th.
+TEST_F(DebugWindow, ABurstIsAppendedWholeWhenItIsOver) {
+    std::string last;
+    for (int i = 1; i <= 450; ++i) {
+        const std::string line = std::to_string(i);
+        SendRecord(line.c_str(), static_cast<DWORD>(line.size() + 1));
+        last += i > 400 ? line + "\r\n" : "";
+    }
+    EXPECT_EQ(box.GetTextLength(), 0);
+    EXPECT_EQ(Text(), last);
 }
 
 TEST_F(DebugWindow, AppendsAtTheRealEndBeyond65535Characters) {
