@@ -13,6 +13,9 @@ namespace {
 // Windows' edit control breaks lines only at CR LF (a bare LF shows as a glyph and counts no
 // line); Wine's breaks at LF too. Every line feed of a text goes in as CR LF.
 std::string WithWindowsLineEnds(std::string_view text) {
+    if (text.find('\n') == std::string_view::npos) {
+        return std::string(text);
+    }
     std::string line;
     line.reserve(text.size() + 8);
     for (size_t i = 0; i < text.size(); ++i) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "phonebook/BookmarkStore.h"
 #include "tests/phonebook/BookFolder.h"
 
@@ -59,6 +60,19 @@ TEST_F(BookmarkStoreTest, AMissingFileReadsAsAnEmptyBookAndStaysMissing) {
     EXPECT_EQ(store_.ReadSectionNames(), 2u);
     EXPECT_EQ(store_.ReadValue("Alice", "Phone_Home"), "");
     EXPECT_FALSE(FileExists());
+}
+
+// The largest book read is 64 MiB: one byte more reads as no book.
+TEST_F(BookmarkStoreTest, ABookOver64MiBReadsAsEmpty) {
+    WriteFile(kTwoContacts);
+    {
+        fw::FileHandle file(CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        const LARGE_INTEGER end{{(64 << 20) + 1, 0}};
+        ASSERT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) &&
+                    SetEndOfFile(file.Get()));
+    }
+    EXPECT_TRUE(store_.ListNames().empty());
 }
 
 TEST_F(BookmarkStoreTest, NamesComeInFileOrder) {
