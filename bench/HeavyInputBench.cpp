@@ -61,9 +61,8 @@ private:
             const Clock::time_point start = Clock::now();
             DWORD_PTR result = 0;
             SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
-            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() -
-                                                                                  start)
-                                .count();
+            const auto us =
+                std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
             if (us > longestUs_) {
                 longestUs_ = us;
             }
@@ -125,8 +124,7 @@ void MeasureFriends(const char* name, const char* arguments, int runs, simmodem:
         skype.Command("clear-record");
         probe.Reset();
         PostMessageA(phone.main, msg::UM_INTERNAL, msg::RECIPIENT_SKYPE, msg::EV_SKYPE_SEARCH);
-        Check(skype.WaitUntil([&] { return CountOut(skype.Record(), window, last) >= 1; },
-                              kWaitMs),
+        Check(skype.WaitUntil([&] { return CountOut(skype.Record(), window, last) >= 1; }, kWaitMs),
               "the friends list did not fill");
         Sleep(1000);
         const std::vector<skypesim::RecordEntry> record = skype.Record();
@@ -218,8 +216,8 @@ void MeasureBook(const char* name, int entries, int runs, simmodem::Control& mod
         Check(test::WaitUntil(
                   [&] {
                       HWND debug = test::DialogOfProcess("Debug Window", phone.Id());
-                      return debug && test::DebugLogText(debug).find("From Modem : ") !=
-                                          std::string::npos;
+                      return debug &&
+                             test::DebugLogText(debug).find("From Modem : ") != std::string::npos;
                   },
                   kWaitMs),
               "the modem's first state did not come");
@@ -234,10 +232,10 @@ void MeasureBook(const char* name, int entries, int runs, simmodem::Control& mod
         stalls.push_back(probe.LongestMs());
         bench::ClosePhone(phone);
     }
-    std::printf("%-28s %7d entries, %6.1f MiB: start to shown median %7.0f ms (CPU %.0f ms), "
-                "longest stall %.0f ms\n",
-                name, entries, data.nFileSizeLow / 1048576.0, Median(shown), Median(cpu),
-                Median(stalls));
+    std::printf(
+        "%-28s %7d entries, %6.1f MiB: start to shown median %7.0f ms (CPU %.0f ms), "
+        "longest stall %.0f ms\n",
+        name, entries, data.nFileSizeLow / 1048576.0, Median(shown), Median(cpu), Median(stalls));
 }
 
 }  // namespace
@@ -254,8 +252,7 @@ int main(int argc, char** argv) {
         skypesim::SimProcess sim(options);
         WriteBook(book, 0);
         MeasureFriends("500 friends, phone shown", "", runs, modem, sim.Control());
-        MeasureFriends("500 friends, Debug Window shown too", "debug", runs, modem,
-                       sim.Control());
+        MeasureFriends("500 friends, Debug Window shown too", "debug", runs, modem, sim.Control());
         MeasureBigText("1 MB text, Debug Window hidden", "", runs, modem, sim.Control());
         MeasureBigText("1 MB text, Debug Window shown", "debug", runs, modem, sim.Control());
     }

@@ -20,8 +20,7 @@ HWND FindOwnDebugWindow() {
     thread_local HWND found = nullptr;
     const DWORD self = GetCurrentProcessId();
     DWORD owner = 0;
-    if (found && IsWindow(found) && GetWindowThreadProcessId(found, &owner) != 0 &&
-        owner == self) {
+    if (found && IsWindow(found) && GetWindowThreadProcessId(found, &owner) != 0 && owner == self) {
         return found;
     }
     found = nullptr;

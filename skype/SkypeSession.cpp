@@ -337,8 +337,9 @@ void SkypeSession::SetStatusText(std::string& statusText, const std::string& val
 }
 
 void SkypeSession::Send(const std::string& command, bool heldBack) {
-    const auto same = std::find_if(sendsUnderWay_.begin(), sendsUnderWay_.end(),
-                                   [&](const SendUnderWay& send) { return send.command == command; });
+    const auto same =
+        std::find_if(sendsUnderWay_.begin(), sendsUnderWay_.end(),
+                     [&](const SendUnderWay& send) { return send.command == command; });
     if (same != sendsUnderWay_.end() && same->heldBack) {
         return;
     }

@@ -124,7 +124,9 @@ Gdiplus::RectF GdiplusText::Measure(const std::wstring& text, Gdiplus::GpFont* f
 std::optional<LabelSize> GdiplusText::SummedSize(const std::wstring& units) {
     // Blanks at either end are measured or not by platform; tabs, line breaks and other
     // scripts do not add up.
-    const auto simple = [](wchar_t c) { return c >= 0x20 && c < kSummedBelow && (c < 0x7F || c >= 0xA0); };
+    const auto simple = [](wchar_t c) {
+        return c >= 0x20 && c < kSummedBelow && (c < 0x7F || c >= 0xA0);
+    };
     if (units.empty() || units.front() == L' ' || units.back() == L' ' ||
         !std::all_of(units.begin(), units.end(), simple)) {
         return std::nullopt;

@@ -72,8 +72,9 @@ TEST_F(RunningProgram, AFloodOfUnknownRecipientsOpensOneBoxAndThePhoneGoesOnUnde
 // blank lines and spacing, and cut each line at a zero byte.
 TEST_F(RunningProgram, AStartAndACloseLeaveThePhoneBookByteForByte) {
     const std::string path = test::TestProgramFolder() + "Bookmark.ini";
-    const char kBook[] = "; family\r\n\r\n[Alice]\r\nPhone_Home = 1 \r\n\r\n# keep\r\n"
-                         "[Carol\0 Hidden]\r\nPhone_Mobile=2\0 3\r\n\r\n[Dan]\n\tPhone_Office=4\n";
+    const char kBook[] =
+        "; family\r\n\r\n[Alice]\r\nPhone_Home = 1 \r\n\r\n# keep\r\n"
+        "[Carol\0 Hidden]\r\nPhone_Mobile=2\0 3\r\n\r\n[Dan]\n\tPhone_Office=4\n";
     const std::string book(kBook, sizeof kBook - 1);
     booktest::WriteBytes(path, book);
     Launch("");

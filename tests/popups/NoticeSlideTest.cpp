@@ -187,9 +187,9 @@ TEST(NoticeSlide, ExtremeWorkAreasSlideWithoutOverflow) {
     static constexpr long long kLow = std::numeric_limits<int>::min();
     static constexpr long long kHigh = std::numeric_limits<int>::max();
     const auto held = [](long long v) { return static_cast<int>(std::clamp(v, kLow, kHigh)); };
-    for (const notice::Area area : {notice::Area{0, 0, held(kLow), held(kLow)},
-                                    notice::Area{0, 0, held(kHigh), held(kHigh)},
-                                    notice::Area{0, 0, held(kLow + 100), held(kLow + 50)}}) {
+    for (const notice::Area area :
+         {notice::Area{0, 0, held(kLow), held(kLow)}, notice::Area{0, 0, held(kHigh), held(kHigh)},
+          notice::Area{0, 0, held(kLow + 100), held(kLow + 50)}}) {
         Notice n;
         n.slide.Show(kTimes, area);
         n.TickUntil(SlideState::Waiting);

@@ -301,10 +301,9 @@ TEST_F(SkypeFaults, APollSendFailingAtTheOldClientLeavesAFreshAttachAlone) {
 TEST_F(SkypeFaults, AnAttachNamingAWindowOfOursOrNoWindowIsRefused) {
     Start(kOneFriend);
     ASSERT_TRUE(rig->WaitSteadyOnline(1));
-    OwnedWindow ours(CreateWindowExA(0, "STATIC", "ours", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                     nullptr, nullptr, nullptr));
-    const HWND spoofs[] = {rig->HostWindow(), ours.Get(), reinterpret_cast<HWND>(0x4242),
-                           nullptr};
+    OwnedWindow ours(CreateWindowExA(0, "STATIC", "ours", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                     nullptr, nullptr));
+    const HWND spoofs[] = {rig->HostWindow(), ours.Get(), reinterpret_cast<HWND>(0x4242), nullptr};
     for (HWND spoof : spoofs) {
         SCOPED_TRACE(spoof == rig->HostWindow() ? "the host" : "another window or none");
         SendMessageA(rig->HostWindow(), SkypeApi::AttachMessage(), reinterpret_cast<WPARAM>(spoof),
@@ -323,8 +322,7 @@ TEST_F(SkypeFaults, AnAttachNamingAWindowOfOursOrNoWindowIsRefused) {
 TEST_F(SkypeFaults, ASearchAnsweredFromInsideItsOwnSendNeverNests) {
     RigOptions options;
     options.timing = NoPolling();  // no pass sends a search of its own
-    Start({"offline", "friend bob ONLINE Bob",
-           "answer-inside SEARCH FRIENDS -> CONNSTATUS ONLINE"},
+    Start({"offline", "friend bob ONLINE Bob", "answer-inside SEARCH FRIENDS -> CONNSTATUS ONLINE"},
           options);
     ASSERT_TRUE(rig->Wait([&] { return rig->Api().IsAttached(); }));
     rig->Control().Command("online");
