@@ -93,5 +93,5 @@ void MainSkinHost::StopListScrollTimer() {
 }
 
 void MainSkinHost::ShowMessage(const std::string& text) {
-    fw::ShowMessageBox(window_.Handle(), text);
+    fw::ShowReport(window_.Handle(), text);
 }

@@ -9,6 +9,8 @@
 #include "app/SingleInstance.h"
 #include "app/TrayIcon.h"
 #include "app/VoxteloDlg.h"
+#include "core/DebugLog.h"
+#include "framework/MessageBox.h"
 
 bool CVoxteloApp::InitInstance(std::vector<std::string> arguments) {
     // A second start brings the running phone forward (or hands it a link's number) and ends.
@@ -29,6 +31,8 @@ bool CVoxteloApp::InitInstance(std::vector<std::string> arguments) {
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    // Every report reaches the Debug Window, also those that wait for no box of their own.
+    fw::SetReportLog(&SendDebugText);
 
     CVoxteloDlg dialog(std::move(arguments));
     dialog.RunModal(nullptr);

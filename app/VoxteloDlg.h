@@ -98,6 +98,7 @@ public:
         TIMER_NOTICE = 69,       // shows the call notice again while a call notice is due
         TIMER_REPEAT_UP = 70,    // the held up key
         TIMER_REPEAT_DOWN = 71,  // the held down key
+        TIMER_SKYPE_LIST = 72,   // the Skype list is rebuilt once a burst of changes is over
     };
 
 protected:
@@ -209,7 +210,10 @@ private:
     // Applies keypadHidden_ (the caller flips it first).
     void ToggleKeypad();
     void UpdateViewport();
+    // Asks for a rebuild; it comes once the queue is idle, so a burst of friends' online
+    // statuses (one event each) costs one rebuild.
     void RebuildSkypeList();
+    void RebuildSkypeListNow();
     void RebuildBookList();
     void CheckListScroll();
     void ScrollListStep();
@@ -234,6 +238,7 @@ private:
     std::unique_ptr<MainSkinHost> skinHost_;
     std::unique_ptr<ui::PhoneSkin> skin_;
     bool keypadHidden_ = true;
+    bool skypeListDue_ = false;
     // =========================================================================================
 
     // ==== Input (VoxteloDlgInput.cpp) =======================================================

@@ -32,7 +32,8 @@ LRESULT CVoxteloDlg::OnInternal(WPARAM recipient, LPARAM code) {
             }
             return 1;
     }
-    fw::ShowMessageBox(Handle(), "#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VoxteloDlg");
+    // Any program may post this: a flood of them is logged under one box, never a box each.
+    fw::ShowReport(Handle(), "#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VoxteloDlg");
     return 1;
 }
 

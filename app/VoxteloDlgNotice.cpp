@@ -67,6 +67,9 @@ void CVoxteloDlg::OnTimer(UINT_PTR id) {
         case TIMER_REPEAT_DOWN:
             SelectNext();
             break;
+        case TIMER_SKYPE_LIST:
+            RebuildSkypeListNow();
+            break;
     }
     PostRepaint();
 }

@@ -27,7 +27,7 @@ bool CVoxteloDlg::BuildSkin() {
     // Without a canvas nothing could be seen; the phone cannot work without its board.
     if (!skin_ || !canvas_->Valid()) {
         skin_.reset();
-        fw::ShowMessageBox(Handle(), "UI Error");
+        fw::ShowReport(Handle(), "UI Error");
         return false;
     }
     if (!skin_->BuildSkin()) {  // it has said "UI Error"
@@ -82,7 +82,20 @@ void CVoxteloDlg::UpdateViewport() {
     }
 }
 
+// A timer's tick comes only when no posted message, input or paint is waiting: after the burst.
 void CVoxteloDlg::RebuildSkypeList() {
+    if (skypeListDue_) {
+        return;
+    }
+    skypeListDue_ = SetTimer(Handle(), TIMER_SKYPE_LIST, USER_TIMER_MINIMUM, nullptr) != 0;
+    if (!skypeListDue_) {
+        RebuildSkypeListNow();  // at once rather than never
+    }
+}
+
+void CVoxteloDlg::RebuildSkypeListNow() {
+    StopTimer(TIMER_SKYPE_LIST);
+    skypeListDue_ = false;
     if (skin_) {
         skin_->RebuildSkypeList();
     }

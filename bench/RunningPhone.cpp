@@ -15,10 +15,10 @@ void Check(bool ok, const char* what) {
     }
 }
 
-RunningPhone LaunchPhone(const simmodem::Control& modem) {
+RunningPhone LaunchPhone(const simmodem::Control& modem, const std::string& arguments) {
     RunningPhone phone;
     phone.process = std::make_unique<test::ChildProcess>(
-        "voxtelo.exe", "",
+        "voxtelo.exe", arguments,
         std::map<std::string, std::string>{{"VOXTELO_SIMMODEM_CHANNEL", modem.Channel()}});
     Check(phone.process->Started(), "voxtelo.exe did not start");
     Check(

@@ -27,7 +27,7 @@ struct RunningPhone {
 };
 
 // Started on the modem's channel, with its main window found; nothing else waited for.
-RunningPhone LaunchPhone(const simmodem::Control& modem);
+RunningPhone LaunchPhone(const simmodem::Control& modem, const std::string& arguments = "");
 
 // Attached to the client and online, every status text the attach asked for answered.
 void WaitForSkypeLink(const RunningPhone& phone, skypesim::SimConnection& skype);

@@ -9,17 +9,28 @@
 
 namespace {
 
+constexpr char kDebugTitle[] = "Debug Window";
+
 // Only this process's Debug Window: another program's, even another copy of this one, would
-// read the record's address in its own memory, and a hung one would keep us waiting.
+// read the record's address in its own memory, and a hung one would keep us waiting. The one
+// found last is kept while it is a window of this process (the Debug Window lives as long as
+// the program): a search walks every top-level window of the desktop, which under Wine costs
+// more than the line itself, and every client text is a line.
 HWND FindOwnDebugWindow() {
+    thread_local HWND found = nullptr;
     const DWORD self = GetCurrentProcessId();
+    DWORD owner = 0;
+    if (found && IsWindow(found) && GetWindowThreadProcessId(found, &owner) != 0 && owner == self) {
+        return found;
+    }
+    found = nullptr;
     HWND candidate = nullptr;
-    while ((candidate = FindWindowExA(nullptr, candidate, fw::kDialogClass, "Debug Window")) !=
+    while ((candidate = FindWindowExA(nullptr, candidate, fw::kDialogClass, kDebugTitle)) !=
            nullptr) {
         DWORD owner = 0;
         GetWindowThreadProcessId(candidate, &owner);
         if (owner == self) {
-            return candidate;
+            return found = candidate;
         }
     }
     return nullptr;

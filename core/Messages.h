@@ -52,6 +52,7 @@ constexpr int EV_SKYPE_HANGUP = 28;       // SET CALL <id> STATUS FINISHED
 constexpr int EV_SKYPE_ANSWER = 29;       // SET CALL <id> STATUS INPROGRESS
 constexpr int EV_SKYPE_SEARCH = 35;       // SEARCH FRIENDS
 constexpr int EV_SKYPE_QUERY_MORE = 36;   // SkypeApi's own: the next slice of the detail queries
+constexpr int EV_SKYPE_SEND_LATER = 37;   // SkypeApi's own: the commands held back from a nest
 
 // Requests for ModemPhone (recipient 3) besides the modem event codes below.
 constexpr int EV_BOOK_RELOAD = 35;  // reload Bookmark.ini

@@ -1,7 +1,16 @@
-// Message boxes over MessageBoxA.
+// Message boxes over MessageBoxA; reports one box at a time.
 #include "framework/MessageBox.h"
 
 namespace fw {
+
+namespace {
+
+// Boxes of ours open on this thread, each running its own loop inside the one before.
+thread_local int openBoxes = 0;
+
+ReportLog reportLog = nullptr;
+
+}  // namespace
 
 MessageBoxResult ShowMessageBox(HWND owner, const std::string& text, MessageBoxButtons buttons,
                                 MessageBoxIcon icon) {
@@ -22,7 +31,10 @@ MessageBoxResult ShowMessageBox(HWND owner, const std::string& text, MessageBoxB
             style |= MB_ICONQUESTION;
             break;
     }
-    switch (MessageBoxA(owner, text.c_str(), kMessageBoxCaption, style)) {
+    ++openBoxes;
+    const int pressed = MessageBoxA(owner, text.c_str(), kMessageBoxCaption, style);
+    --openBoxes;
+    switch (pressed) {
         case IDYES:
             return MessageBoxResult::Yes;
         case IDNO:
@@ -32,6 +44,21 @@ MessageBoxResult ShowMessageBox(HWND owner, const std::string& text, MessageBoxB
         default:
             return MessageBoxResult::Cancel;
     }
+}
+
+bool ShowReport(HWND owner, const std::string& text, MessageBoxIcon icon) {
+    if (reportLog) {
+        reportLog(text);
+    }
+    if (openBoxes > 0) {
+        return false;
+    }
+    ShowMessageBox(owner, text, MessageBoxButtons::Ok, icon);
+    return true;
+}
+
+void SetReportLog(ReportLog log) {
+    reportLog = log;
 }
 
 }  // namespace fw

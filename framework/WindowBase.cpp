@@ -112,8 +112,7 @@ void AdoptUntilDestroyed(std::unique_ptr<WindowBase> window) {
 }
 
 void ReportHandlerError(HWND hwnd, const char* what) {
-    ShowMessageBox(IsWindow(hwnd) ? hwnd : nullptr, what, MessageBoxButtons::Ok,
-                   MessageBoxIcon::Error);
+    ShowReport(IsWindow(hwnd) ? hwnd : nullptr, what, MessageBoxIcon::Error);
 }
 
 }  // namespace fw

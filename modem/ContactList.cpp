@@ -18,9 +18,11 @@ void ContactList::Clear() {
     std::vector<ContactEntry> fresh;
     fresh.reserve(kReservedEntries);
     entries_.swap(fresh);
+    lastByIndex_.clear();
 }
 
 void ContactList::Add(ContactEntry entry) {
+    lastByIndex_[entry.index] = entries_.size();
     entries_.push_back(std::move(entry));
 }
 
@@ -38,10 +40,6 @@ std::string ContactList::LookupName(const std::string& number) const {
 }
 
 const ContactEntry* ContactList::GetContact(int index) const {
-    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-        if (it->index == index) {
-            return &*it;
-        }
-    }
-    return nullptr;
+    const auto found = lastByIndex_.find(index);
+    return found != lastByIndex_.end() ? &entries_[found->second] : nullptr;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "modem/ContactEntry.h"
@@ -21,12 +22,15 @@ public:
     // "" when nothing matches, and for an empty number (a missing number is no match).
     std::string LookupName(const std::string& number) const;
 
-    // The entry whose index field equals index, searched from the end; null when none.
-    // Valid until the list next changes.
+    // The last entry whose index field equals index; null when none. Valid until the list
+    // next changes.
     const ContactEntry* GetContact(int index) const;
 
     int Count() const { return static_cast<int>(entries_.size()); }
 
 private:
     std::vector<ContactEntry> entries_;
+    // Index field -> position of the last entry with it: the list is walked by index to build
+    // the phone's book list, which a search per entry would make quadratic.
+    std::unordered_map<int, size_t> lastByIndex_;
 };

@@ -1,5 +1,5 @@
-// BookmarkStore: reads through one pass over the file, writes through the kernel32 profile
-// functions, each write checked on the file read back.
+// BookmarkStore: reads through one pass over the file, never writing, and writes through the
+// kernel32 profile functions, each write checked on the file read back.
 #include "phonebook/BookmarkStore.h"
 
 #include <windows.h>
@@ -105,25 +105,9 @@ bool BookmarkStore::Confirm(bool readsBackAsWritten) {
     return readsBackAsWritten;
 }
 
-void BookmarkStore::Probe() {
-    // A failed probe only means no file could be created; reading goes on regardless. A
-    // read-only file is left as it is. The section is removed even after a failed write, in
-    // case a later step of that write failed.
-    const uint32_t lastError = lastWriteError_;
-    if (BeginWrite()) {
-        WriteEmptySection(kProbeSection);
-        WriteString(kProbeSection, nullptr, "");
-    }
-    lastWriteError_ = lastError;
-}
-
-profile::Document BookmarkStore::ReadProbed() {
+profile::Document BookmarkStore::ReadDocument() const {
     const char* file = FilePath();
-    if (file == nullptr) {
-        return {};
-    }
-    Probe();
-    return profile::ReadFile(file);
+    return file != nullptr ? profile::ReadFile(file) : profile::Document();
 }
 
 std::vector<char> BookmarkStore::NameList(const profile::Document& document) const {
@@ -141,7 +125,7 @@ std::vector<char> BookmarkStore::NameList(const profile::Document& document) con
 
 uint32_t BookmarkStore::ReadSectionNames() {
     // The list's bytes without its final zero, plus 2.
-    return static_cast<uint32_t>(NameList(ReadProbed()).size()) + 1;
+    return static_cast<uint32_t>(NameList(ReadDocument()).size()) + 1;
 }
 
 uint32_t BookmarkStore::ReadSectionNames(std::vector<char>& list, uint32_t size) {
@@ -149,7 +133,7 @@ uint32_t BookmarkStore::ReadSectionNames(std::vector<char>& list, uint32_t size)
     if (FilePath() == nullptr) {
         return 0;
     }
-    const profile::Document document = ReadProbed();
+    const profile::Document document = ReadDocument();
     if (size == 0) {
         return 0;
     }
@@ -193,7 +177,7 @@ std::vector<std::string> BookmarkStore::ListNames() {
     if (FilePath() == nullptr) {
         return names;
     }
-    ForEachName(NameList(ReadProbed()), [&names](const char* name) {
+    ForEachName(NameList(ReadDocument()), [&names](const char* name) {
         names.emplace_back(name);
         return true;
     });
@@ -236,7 +220,7 @@ bool BookmarkStore::NameExists(const char* name) {
     if (name == nullptr || FilePath() == nullptr) {
         return false;
     }
-    return ExistingName(ReadProbed(), name).has_value();
+    return ExistingName(ReadDocument(), name).has_value();
 }
 
 std::vector<BookmarkEntry> BookmarkStore::ReadEntries() {
@@ -244,7 +228,7 @@ std::vector<BookmarkEntry> BookmarkStore::ReadEntries() {
     if (FilePath() == nullptr) {
         return entries;
     }
-    const profile::Document document = ReadProbed();
+    const profile::Document document = ReadDocument();
     const std::vector<char> list = NameList(document);
     ForEachName(list, [&](const char* name) {
         // Looked up by the listed spelling, as ReadValue would be: a duplicate name gives the
@@ -369,7 +353,7 @@ bool BookmarkStore::SaveEntry(const char* name, const char* home, const char* of
     if (!BeginWrite()) {
         return false;
     }
-    const profile::Document before = ReadProbed();
+    const profile::Document before = ReadDocument();
     // An existing entry is written under its own spelling, so that the profile functions
     // update it whatever letters differ in case, and never remove it to create it anew.
     const std::optional<std::string> existing = ExistingName(before, name);

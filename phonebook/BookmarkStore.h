@@ -1,6 +1,8 @@
 // BookmarkStore: the phone book in Bookmark.ini, one section per contact. Reads take the file in
-// one pass, as the system's profile functions would read it; writes go through those functions
-// and are checked on the file afterwards. It caches nothing; every call goes to the file.
+// one pass, as the system's profile functions would read it, and never write: the profile
+// functions save the whole file again on any write, losing the person's blank lines, spacing
+// and whatever follows a zero byte in a line. Writes go through those functions and are
+// checked on the file afterwards. It caches nothing; every call goes to the file.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +32,9 @@ public:
     static constexpr const char* kHomeKey = "Phone_Home";
     static constexpr const char* kOfficeKey = "Phone_Office";
     static constexpr const char* kMobileKey = "Phone_Mobile";
-    // Written and removed before every read of the names, so a missing file gets created.
+    // Reserved: earlier versions wrote and removed a section of this name around every read
+    // (which made the profile functions save the whole file again). A leftover one is listed
+    // like any other section.
     static constexpr const char* kProbeSection = "#@@#";
 
     BookmarkStore() = default;
@@ -40,12 +44,12 @@ public:
     void SetFile(const char* path);
     const std::optional<std::string>& File() const { return path_; }
 
-    // Runs the probe, then returns the size a buffer needs for every section name (the
-    // name list's byte count + 2); 2 for an empty or missing file.
+    // The size a buffer needs for every section name (the name list's byte count + 2); 2 for
+    // an empty or missing file, which stays missing.
     uint32_t ReadSectionNames();
-    // Runs the probe, then fills list (resized to size + 1 zero bytes) with the platform's
-    // name list, each name ended by a zero byte and the list by one more, and returns the
-    // platform's count (size - 2 when the list did not fit).
+    // Fills list (resized to size + 1 zero bytes) with the platform's name list, each name
+    // ended by a zero byte and the list by one more, and returns the platform's count
+    // (size - 2 when the list did not fit).
     uint32_t ReadSectionNames(std::vector<char>& list, uint32_t size);
 
     // Every section name, in file order.
@@ -53,8 +57,8 @@ public:
     // True when some section is the named one, ignoring letter case (any letter, not only
     // A to Z) and surrounding white space, as the profile functions address sections.
     bool NameExists(const char* name);
-    // Runs the probe, then every contact in file order with the numbers ReadValue would give
-    // for its name: the whole book from one reading of the file.
+    // Every contact in file order with the numbers ReadValue would give for its name: the
+    // whole book from one reading of the file.
     std::vector<BookmarkEntry> ReadEntries();
 
     // The writes below return true only when the file was written and reads back as
@@ -92,9 +96,8 @@ public:
 private:
     // The path to hand to the profile functions, or null when there is none.
     const char* FilePath() const;
-    void Probe();
-    // The probe, then the file as the name lists see it.
-    profile::Document ReadProbed();
+    // The file as the name lists see it; empty without a path.
+    profile::Document ReadDocument() const;
     std::vector<char> NameList(const profile::Document& document) const;
     // The spelling of the section the name addresses: the one the profile functions would
     // take, else the first that matches ignoring the case of any letter.

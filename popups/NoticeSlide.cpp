@@ -1,6 +1,7 @@
 #include "popups/NoticeSlide.h"
 
 #include <initializer_list>
+#include <limits>
 
 namespace notice {
 
@@ -11,6 +12,12 @@ bool IsSlideTimer(unsigned id) {
 }
 
 }  // namespace
+
+int NoticeSlide::ToPosition(Wide value) {
+    constexpr Wide kLowest = std::numeric_limits<int>::min();
+    constexpr Wide kHighest = std::numeric_limits<int>::max();
+    return static_cast<int>(value < kLowest ? kLowest : value > kHighest ? kHighest : value);
+}
 
 void NoticeSlide::SetSize(int width, int height) {
     width_ = width > 0 ? width : 0;
@@ -32,7 +39,7 @@ void NoticeSlide::Stop(unsigned id) {
 }
 
 void NoticeSlide::MoveWindow() {
-    window_.Move(left_, top_, width_, height_);
+    window_.Move(ToPosition(left_), ToPosition(top_), width_, height_);
 }
 
 void NoticeSlide::Show(const Times& times, const Area& workArea) {
@@ -41,7 +48,7 @@ void NoticeSlide::Show(const Times& times, const Area& workArea) {
         case SlideState::Hidden: {
             window_.ShowInPlace();
             const int steps = height_ / step_;
-            restLeft_ = workArea.right - width_;
+            restLeft_ = Wide{workArea.right} - width_;
             restBottom_ = workArea.bottom;
             left_ = restLeft_;
             standsStill_ = steps == 0;
@@ -71,7 +78,7 @@ void NoticeSlide::Show(const Times& times, const Area& workArea) {
             // Back up and waiting; the state stays until the stay time is over.
             Stop(TIMER_DISAPPEAR);
             Start(TIMER_STAY, times_.stayMs);
-            top_ = workArea.bottom - height_;
+            top_ = Wide{workArea.bottom} - height_;
             MoveWindow();
             window_.Redraw();
             return;

@@ -2,6 +2,8 @@
 // show, hide and timer tick does. Portable; the notice's window carries out what it asks.
 #pragma once
 
+#include <cstdint>
+
 namespace notice {
 
 enum class SlideState : int {
@@ -61,11 +63,12 @@ public:
     void OnTimer(unsigned id);
 
     SlideState State() const { return state_; }
-    int Left() const { return left_; }
-    int Top() const { return top_; }
+    // Where the window stands, held to what a window position can be.
+    int Left() const { return ToPosition(left_); }
+    int Top() const { return ToPosition(top_); }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    int RestBottom() const { return restBottom_; }
+    int RestBottom() const { return ToPosition(restBottom_); }
     unsigned AppearStepDelay() const { return appearStepDelay_; }
     unsigned HideStepDelay() const { return hideStepDelay_; }
     bool IsTimerRunning(unsigned id) const;
@@ -73,6 +76,11 @@ public:
     static constexpr int kStep = 2;  // pixels per tick at 100 %
 
 private:
+    // Positions are worked out wider than int: a work area at the edge of int's range (a
+    // monitor far out, a broken or hostile system report) must not overflow the arithmetic.
+    using Wide = int64_t;
+    static int ToPosition(Wide value);
+
     void Start(unsigned id, unsigned periodMs);
     void Stop(unsigned id);
     void MoveWindow();
@@ -90,10 +98,10 @@ private:
     int step_ = kStep;
     int width_ = 0;
     int height_ = 0;
-    int restLeft_ = 0;
-    int restBottom_ = 0;
-    int left_ = 0;
-    int top_ = 0;
+    Wide restLeft_ = 0;
+    Wide restBottom_ = 0;
+    Wide left_ = 0;
+    Wide top_ = 0;
     bool running_[4] = {false, false, false, false};  // by timer id
 };
 

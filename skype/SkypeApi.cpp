@@ -94,9 +94,21 @@ void SkypeApi::Discover(HWND replyTo, UINT timeoutMs) {
                         SMTO_NORMAL | SMTO_ABORTIFHUNG, timeoutMs, &ignored);
 }
 
+// Any program may send the attach message. One naming a window of ours would attach the phone
+// to itself (it would poll itself and take the real client's texts for a stranger's), and one
+// naming no window would only fail the next send.
+bool SkypeApi::IsClientWindow(HWND window) {
+    DWORD process = 0;
+    return IsWindow(window) && GetWindowThreadProcessId(window, &process) != 0 &&
+           process != GetCurrentProcessId();
+}
+
 LRESULT SkypeApi::OnAttach(WPARAM skypeWindow, LPARAM status) {
     switch (skype::ClassifyAttachStatus(static_cast<uint32_t>(status))) {
         case skype::AttachOutcome::Attached:
+            if (!IsClientWindow(reinterpret_cast<HWND>(skypeWindow))) {
+                break;  // refused: the link stays as it was
+            }
             skypeWindow_ = reinterpret_cast<HWND>(skypeWindow);
             session_.OnAttached();
             break;
@@ -186,7 +198,7 @@ void SkypeApi::PostBehindInput(unsigned recipient, int code) {
 }
 
 void SkypeApi::ShowMessage(const std::string& text) {
-    fw::ShowMessageBox(mainWindow_, text);
+    fw::ShowReport(mainWindow_, text);
 }
 
 std::string SkypeApi::ToAnsi(const std::u16string& text) {

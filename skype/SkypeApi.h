@@ -81,6 +81,7 @@ private:
     void ShowMessage(const std::string& text) override;
     std::string ToAnsi(const std::u16string& text) override;
 
+    static bool IsClientWindow(HWND window);
     bool Send(const std::string& command, UINT timeoutMs);
     void DropLinkTo(HWND failed);
     void PollThread();

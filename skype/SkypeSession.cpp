@@ -1,6 +1,7 @@
 // Parsing of the Skype client's texts into the session's state, and the commands it sends.
 #include "skype/SkypeSession.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <iterator>
@@ -203,6 +204,9 @@ int SkypeSession::OnInternalCommand(int code) {
             queryMorePosted_ = false;
             SendQuerySlice();
             break;
+        case msg::EV_SKYPE_SEND_LATER:
+            SendHeldBack();
+            break;
         default:
             host_.ShowMessage(kUnknownInternalCommand);
             break;
@@ -332,9 +336,40 @@ void SkypeSession::SetStatusText(std::string& statusText, const std::string& val
     statusText = value;
 }
 
-void SkypeSession::Send(const std::string& command) {
+void SkypeSession::Send(const std::string& command, bool heldBack) {
+    const auto same =
+        std::find_if(sendsUnderWay_.begin(), sendsUnderWay_.end(),
+                     [&](const SendUnderWay& send) { return send.command == command; });
+    if (same != sendsUnderWay_.end() && same->heldBack) {
+        return;
+    }
+    if (same != sendsUnderWay_.end() || sendsUnderWay_.size() >= kMostNestedSends) {
+        // The same command twice waiting is one too many: the one reply answers both.
+        if (std::find(heldBack_.begin(), heldBack_.end(), command) == heldBack_.end()) {
+            heldBack_.push_back(command);
+        }
+        if (!heldBackPosted_) {
+            heldBackPosted_ = true;
+            host_.PostBehindInput(msg::RECIPIENT_SKYPE, msg::EV_SKYPE_SEND_LATER);
+        }
+        return;
+    }
+    sendsUnderWay_.push_back({command, heldBack});
+    struct UnderWay {
+        std::vector<SendUnderWay>& sends;
+        ~UnderWay() { sends.pop_back(); }
+    } underWay{sendsUnderWay_};
     // A failed send has detached the link already; the text that caused it goes on.
     static_cast<void>(host_.SendCommand(command));
+}
+
+void SkypeSession::SendHeldBack() {
+    heldBackPosted_ = false;
+    std::vector<std::string> commands;
+    commands.swap(heldBack_);
+    for (const std::string& command : commands) {
+        Send(command, true);
+    }
 }
 
 void SkypeSession::PostToWindow(int code) {

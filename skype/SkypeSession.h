@@ -55,6 +55,9 @@ class SkypeSession {
 public:
     // The longest one slice of the detail queries may keep the main window's thread busy.
     static constexpr std::chrono::milliseconds kQuerySlice{15};
+    // Sends of the session's own under way inside each other (a text that arrived within a
+    // send makes the next) beyond which a command waits for a posted request instead.
+    static constexpr size_t kMostNestedSends = 4;
 
     // `querySlice` 0 sends one query per slice.
     explicit SkypeSession(SkypeHost& host, std::chrono::milliseconds querySlice = kQuerySlice);
@@ -113,7 +116,14 @@ private:
     // State INIT and the status texts emptied; then, if given, `statusText` := `value`.
     void ResetToInit(std::string* statusText = nullptr, const std::string& value = {});
     void SetStatusText(std::string& statusText, const std::string& value);
-    void Send(const std::string& command);
+    // A command made while a text that arrived within the same command's send is handled, or
+    // nested too deep, goes out later from a request posted behind input: a client answering
+    // every "SEARCH FRIENDS" with "CONNSTATUS ONLINE" from within the send would otherwise make
+    // the sends nest until the stack runs out. Asked for again from within that later send,
+    // the command is dropped: the send under way is the answer, and holding it back once more
+    // would loop for as long as the client plays.
+    void Send(const std::string& command, bool heldBack = false);
+    void SendHeldBack();
     void PostToWindow(int code);
 
     SkypeHost& host_;
@@ -137,6 +147,15 @@ private:
     size_t nextQuery_ = 0;
     uint64_t queryRun_ = 0;
     bool queryMorePosted_ = false;
+
+    // The session's own sends under way, the outermost first, and the commands held back.
+    struct SendUnderWay {
+        std::string command;
+        bool heldBack;
+    };
+    std::vector<SendUnderWay> sendsUnderWay_;
+    std::vector<std::string> heldBack_;
+    bool heldBackPosted_ = false;
 };
 
 }  // namespace skype

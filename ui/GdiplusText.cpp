@@ -1,6 +1,7 @@
 // Label measuring and rendering with GDI+; rendered labels are kept by text and style.
 #include "ui/GdiplusText.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ui {
@@ -109,6 +110,7 @@ void GdiplusText::OnScaleChanged() {
     Surface surface = SurfaceOver(measureSurface_, Scale().Dpi());
     measureBitmap_ = std::move(surface.bitmap);
     measureGraphics_ = std::move(surface.graphics);
+    advances_.fill(-1.0f);
 }
 
 GdiplusText::~GdiplusText() = default;
@@ -131,12 +133,45 @@ Gdiplus::RectF GdiplusText::Measure(const std::wstring& text, Gdiplus::GpFont* f
     return box;
 }
 
+std::optional<LabelSize> GdiplusText::SummedSize(const std::wstring& units) {
+    // Blanks at either end are measured or not by platform; tabs, line breaks and other
+    // scripts do not add up.
+    const auto simple = [](wchar_t c) {
+        return c >= 0x20 && c < kSummedBelow && (c < 0x7F || c >= 0xA0);
+    };
+    if (units.empty() || units.front() == L' ' || units.back() == L' ' ||
+        !std::all_of(units.begin(), units.end(), simple)) {
+        return std::nullopt;
+    }
+    Gdiplus::GpFont* font = regular_.get();
+    if (padding_ < 0.0f) {
+        const Gdiplus::RectF one = Measure(L"a", font);
+        pairWidth_ = Measure(L"aa", font).Width;
+        padding_ = 2.0f * one.Width - pairWidth_;
+        lineHeight_ = one.Height;
+    }
+    float width = padding_;
+    for (wchar_t c : units) {
+        float& advance = advances_[c];
+        if (advance < 0.0f) {
+            // Between two letters: a blank at the end would not count on Windows.
+            advance = Measure(std::wstring{L'a', c, L'a'}, font).Width - pairWidth_;
+        }
+        width += advance;
+    }
+    return LabelSize{static_cast<int>(width), static_cast<int>(lineHeight_)};
+}
+
 LabelSize GdiplusText::MeasureLabel(const std::string& text) {
     auto found = measured_.find(text);
     if (found != measured_.end()) {
         return found->second;
     }
-    const Gdiplus::RectF box = Measure(LabelUnits(text), regular_.get());
+    const std::wstring units = LabelUnits(text);
+    if (const std::optional<LabelSize> summed = SummedSize(units)) {
+        return *summed;
+    }
+    const Gdiplus::RectF box = Measure(units, regular_.get());
     const LabelSize size{static_cast<int>(box.Width), static_cast<int>(box.Height)};
     if (measured_.size() >= capacity_) {
         measured_.clear();  // sizes are cheap to measure again

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <array>
 #include <list>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -45,6 +47,11 @@ private:
     // The bounding box of `text` in `font`, unrounded.
     Gdiplus::RectF Measure(const std::wstring& text, Gdiplus::GpFont* font) const;
     PixelBuffer Render(const std::wstring& text, LabelStyle style) const;
+    // The size GDI+ gives a one-line label of simple characters, without asking it for the
+    // label: its width is the padding plus each character's advance (GDI+ neither kerns nor
+    // fits glyphs to the grid with this hint), its height one line's. None for other labels.
+    // A phone book of 100,000 names is thus measured in milliseconds rather than seconds.
+    std::optional<LabelSize> SummedSize(const std::wstring& units);
 
     size_t capacity_;
     gdip::FontFamily family_;
@@ -59,6 +66,12 @@ private:
     std::list<Kept> kept_;  // most recently drawn first
     std::unordered_map<std::string, std::list<Kept>::iterator> index_;
     std::unordered_map<std::string, LabelSize> measured_;
+    // For SummedSize, each taken from GDI+ when first needed (below 0: not yet).
+    static constexpr wchar_t kSummedBelow = 0x0300;  // Latin scripts, before combining marks
+    std::array<float, kSummedBelow> advances_;
+    float padding_ = -1.0f;
+    float pairWidth_ = 0.0f;
+    float lineHeight_ = -1.0f;
     size_t renders_ = 0;
     PixelBuffer empty_;
 };

@@ -42,9 +42,11 @@ void WidgetBoard::Insert(std::unique_ptr<SkinWidget> widget) {
     if (!widget) {
         return;
     }
+    // The list is in layer order: a search, not a walk, so that a list of any length is built
+    // in linear time.
     const int layer = widget->Layer();
-    auto position = std::find_if(widgets_.begin(), widgets_.end(),
-                                 [layer](const auto& w) { return w->Layer() > layer; });
+    auto position = std::upper_bound(widgets_.begin(), widgets_.end(), layer,
+                                     [](int wanted, const auto& w) { return wanted < w->Layer(); });
     widgets_.insert(position, std::move(widget));
 }
 

@@ -87,6 +87,22 @@ std::string RefuseTexts(SimApp& app, const Words& words) {
     return "OK";
 }
 
+// answer-inside COMMAND -> TEXT | answer-inside clear: both sides verbatim, spaces and all.
+std::string AnswerInside(SimApp& app, const std::string& line) {
+    const size_t space = line.find(' ');
+    const std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
+    if (EqualsNoCase(rest, "clear")) {
+        app.ClearAnswersInside();
+        return "OK";
+    }
+    const size_t arrow = rest.find(" -> ");
+    if (arrow == std::string::npos || arrow == 0 || arrow + 4 >= rest.size()) {
+        throw ScriptError("usage: answer-inside <command> -> <text> | answer-inside clear");
+    }
+    app.AnswerInside(rest.substr(0, arrow), rest.substr(arrow + 4));
+    return "OK";
+}
+
 std::string Me(SimApp& app, const Words& words) {
     if (words.size() < 2 || words[1].empty()) {
         throw ScriptError("usage: me <handle> [full name]");
@@ -328,6 +344,17 @@ const std::map<std::string, Handler>& Commands() {
              app.Session().SetNextCallId(NumberArg(w, 1, "the call id"));
              return std::string("OK");
          }},
+        {"nesting",
+         [](SimApp& app, const Words& w) {
+             ExpectWords(w, 1, 1, "nesting");
+             return "OK " + std::to_string(app.DeepestNesting());
+         }},
+        {"hold-next",
+         [](SimApp& app, const Words& w) {
+             ExpectWords(w, 2, 2, "hold-next <ms>");
+             app.HoldNextText(MillisecondsArg(w, 1));
+             return std::string("OK");
+         }},
         {"hang",
          [](SimApp& app, const Words& w) {
              ExpectWords(w, 2, 2, "hang <ms>");
@@ -382,6 +409,9 @@ std::string RunControlCommand(SimApp& app, const std::string& line) {
             }
             app.SendToAll(line.substr(line.find(' ') + 1));
             return "OK";
+        }
+        if (name == "answer-inside") {
+            return AnswerInside(app, line);
         }
         if (name == "count-received") {
             return CountText(app, line, RecordKind::In);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 #include "sim/skype/ControlCommands.h"
 #include "sim/skype/ControlProtocol.h"
@@ -134,6 +135,10 @@ LRESULT SimApp::OnClientText(HWND sender, const COPYDATASTRUCT& data) {
         text.assign(bytes, std::find(bytes, bytes + data.cbData, '\0'));
     }
     bool taken = !refuseTexts_ && attach_.IsAttached(reinterpret_cast<ClientId>(sender));
+    if (const unsigned holdMs = std::exchange(holdNextMs_, 0)) {
+        Sleep(holdMs);
+        taken = false;
+    }
     RecordEntry entry;
     entry.kind = RecordKind::In;
     entry.window = reinterpret_cast<uintptr_t>(sender);
@@ -149,7 +154,7 @@ LRESULT SimApp::OnClientText(HWND sender, const COPYDATASTRUCT& data) {
         SimApp& app;
         HWND saved;
         CommandScope(SimApp& a, HWND sender) : app(a), saved(a.currentSender_) {
-            ++app.commandDepth_;
+            app.deepestNesting_ = std::max(app.deepestNesting_, ++app.commandDepth_);
             app.currentSender_ = sender;
         }
         ~CommandScope() {
@@ -157,6 +162,12 @@ LRESULT SimApp::OnClientText(HWND sender, const COPYDATASTRUCT& data) {
             --app.commandDepth_;
         }
     } scope(*this, sender);
+    const auto inside = answersInside_.equal_range(text);
+    // Copied: the program's answer may change the scripted texts.
+    const std::vector<std::pair<std::string, std::string>> answers(inside.first, inside.second);
+    for (const auto& answer : answers) {
+        Deliver({sender, false, 0, answer.second});
+    }
     session_.OnCommand(text);
     return 1;
 }

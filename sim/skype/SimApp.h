@@ -77,6 +77,15 @@ public:
     void SetReplyMode(ReplyMode mode) { replyMode_ = mode; }
     bool RefusesTexts() const { return refuseTexts_; }
     void SetRefuseTexts(bool refuse) { refuseTexts_ = refuse; }
+    // Texts sent to the sender from inside the handling of one exact command, before its reply.
+    void AnswerInside(const std::string& command, const std::string& text) {
+        answersInside_.emplace(command, text);
+    }
+    void ClearAnswersInside() { answersInside_.clear(); }
+    // The deepest program commands have been handled inside each other.
+    int DeepestNesting() const { return deepestNesting_; }
+    // The next program text is held this long, then refused: a client on its way out.
+    void HoldNextText(unsigned ms) { holdNextMs_ = ms; }
     const std::vector<RecordEntry>& Record() const { return record_; }
     void ClearRecord() { record_.clear(); }
     // A text of the client's own, to every attached program.
@@ -134,6 +143,9 @@ private:
     std::deque<Outgoing> queue_;
     bool flushPosted_ = false;
     int commandDepth_ = 0;  // > 0 while a program's command is being handled
+    int deepestNesting_ = 0;
+    std::multimap<std::string, std::string> answersInside_;
+    unsigned holdNextMs_ = 0;
     HWND currentSender_ = nullptr;
     std::map<UINT_PTR, std::function<void()>> timers_;
     UINT_PTR nextTimerId_ = 1;

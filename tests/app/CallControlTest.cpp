@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "core/Messages.h"
-#include "framework/Controls.h"
 #include "modem/ModemPhone.h"
 #include "popups/DebugDlg.h"
 #include "popups/TaskbarNotifier.h"
@@ -147,9 +146,8 @@ protected:
     }
 
     std::string DebugText() const {
-        fw::MultiLineEdit box;
-        box.Attach(dialog->DebugWindow()->Handle(), IDC_DEBUG_TEXT);
-        return box.GetText();
+        test::PumpPending();  // the box takes the lines sent so far in a burst
+        return test::DebugLogText(dialog->DebugWindow()->Handle());
     }
 
     const std::string bookPath = test::TestProgramFolder() + "Bookmark.ini";

@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "core/Messages.h"
-#include "framework/Controls.h"
 #include "modem/ModemPhone.h"
 #include "skype/SkypeApi.h"
 #include "framework/WindowServices.h"
@@ -144,10 +143,10 @@ TEST_F(MainWindow, PowerNoticesAreGrantedAndOnlySuspendsHangUpSkype) {
     }
 }
 
+// Once the lines sent so far are in: the box takes them in a burst.
 std::string DebugText(const CVoxteloDlg& dialog) {
-    fw::MultiLineEdit box;
-    box.Attach(dialog.DebugWindow()->Handle(), IDC_DEBUG_TEXT);
-    return box.GetText();
+    test::PumpPending();
+    return test::DebugLogText(dialog.DebugWindow()->Handle());
 }
 
 TEST_F(MainWindow, StartsBothBackEndsAndHandsThemTheirEvents) {

@@ -1,11 +1,16 @@
 // The real voxtelo.exe, driven from outside over its public surfaces: found by class and
-// title, invisible until the phone key, the debug window, the about box, and the quit.
+// title, invisible until the phone key, the debug window, the about box, the quit, a flood of
+// posts from another program, and a phone book that a start and a close leave as it was.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "core/Messages.h"
 #include "framework/WindowServices.h"
+#include "tests/phonebook/BookFolder.h"
 #include "tests/support/GuiTest.h"
 
 namespace {
@@ -41,6 +46,43 @@ protected:
     std::unique_ptr<test::ChildProcess> program;
     HWND main = nullptr;
 };
+
+// Any program may post UM_INTERNAL. Each unknown recipient is reported, but a box's own loop
+// handles the next post: a box each would nest until the stack runs out.
+TEST_F(RunningProgram, AFloodOfUnknownRecipientsOpensOneBoxAndThePhoneGoesOnUnderIt) {
+    Launch("");
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(PostMessageA(main, msg::UM_INTERNAL, 9, i));
+    }
+    PostMessageA(main, msg::UM_PHONE_KEY, 0, 0);  // after all of them: the phone comes forward
+    ASSERT_TRUE(test::WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 20000));
+    const std::vector<HWND> windows = test::FindDialogWindows("Voxtelo");  // the phone, one box
+    EXPECT_EQ(windows.size(), 2u);
+    // Logged all the same; two more, in case the first empties the full log.
+    PostMessageA(main, msg::UM_INTERNAL, 9, 0);
+    PostMessageA(main, msg::UM_INTERNAL, 9, 0);
+    HWND debug = test::DialogOfProcess("Debug Window", program->ProcessId());
+    EXPECT_TRUE(test::WaitUntil([&] {
+        return test::DebugLogText(debug).find("#03 Unknown UM_INTERNAL") != std::string::npos;
+    }));
+    PostMessageA(windows.front() == main ? windows.back() : windows.front(), WM_COMMAND, IDOK, 0);
+}
+
+// Reading never writes: the profile functions would save the whole file again, without its
+// blank lines and spacing, and cut each line at a zero byte.
+TEST_F(RunningProgram, AStartAndACloseLeaveThePhoneBookByteForByte) {
+    const std::string path = test::TestProgramFolder() + "Bookmark.ini";
+    const char kBook[] =
+        "; family\r\n\r\n[Alice]\r\nPhone_Home = 1 \r\n\r\n# keep\r\n"
+        "[Carol\0 Hidden]\r\nPhone_Mobile=2\0 3\r\n\r\n[Dan]\n\tPhone_Office=4\n";
+    const std::string book(kBook, sizeof kBook - 1);
+    booktest::WriteBytes(path, book);
+    Launch("");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForExit(10000));
+    EXPECT_EQ(booktest::ReadBytes(path), book);
+    DeleteFileA(path.c_str());
+}
 
 TEST_F(RunningProgram, StaysInvisibleUntilThePhoneKeyBringsItForward) {
     Launch("debug");

@@ -246,7 +246,7 @@ protected:
     }
 
     // Saves every listed contact and a new one into a writable copy: each save must report
-    // success and read back through the profile functions.
+    // success and read back through the profile functions (the reserved name is refused).
     void ExpectSavesSucceed(const std::string& bytes, const std::string& label) {
         const std::string path = folder_.Path("book" + std::to_string(files_++) + ".ini");
         booktest::WriteBytes(path, bytes);
@@ -258,6 +258,11 @@ protected:
         int number = 100;
         for (const std::string& name : names) {
             const std::string home = std::to_string(number++);
+            if (name == BookmarkStore::kProbeSection) {
+                // A leftover of the old probe is listed, but the name is refused.
+                EXPECT_FALSE(store.SaveEntry(name.c_str(), home.c_str(), "", "9")) << where;
+                continue;
+            }
             EXPECT_TRUE(store.SaveEntry(name.c_str(), home.c_str(), "", "9"))
                 << where << "\n"
                 << name << " error " << store.LastWriteError() << "\nnow "

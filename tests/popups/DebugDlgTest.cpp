@@ -40,6 +40,11 @@ protected:
     LRESULT SendRecord(const char* data, DWORD cbData) {
         return SendDebugRecord(COPYDATASTRUCT{0, cbData, const_cast<char*>(data)});
     }
+    // The box once the lines sent so far are in: it takes each burst at once.
+    std::string Text() {
+        test::PumpPending();
+        return box.GetText();
+    }
 
     CDebugDlg* dialog = nullptr;
     fw::MultiLineEdit box;
@@ -53,31 +58,46 @@ TEST_F(DebugWindow, IsADialogTitledDebugWindowCreatedHidden) {
 TEST_F(DebugWindow, EachRecordAppendsItsTextAndOneLineFeed) {
     EXPECT_EQ(SendRecord("From Modem : NORMAL\n", 21), 1);
     EXPECT_EQ(SendRecord("CONNSTATUS ONLINE", 18), 1);
-    EXPECT_EQ(box.GetText(), "From Modem : NORMAL\n\nCONNSTATUS ONLINE\n");
+    // Windows' edit control breaks lines only at CR LF.
+    EXPECT_EQ(Text(), "From Modem : NORMAL\r\n\r\nCONNSTATUS ONLINE\r\n");
 }
 
 TEST_F(DebugWindow, TakesNoMoreThanCbDataBytes) {
     SendRecord("PONGS and more", 5);
     SendRecord("AB\0CD", 5);  // and stops at a zero inside
-    EXPECT_EQ(box.GetText(), "PONGS\nAB\n");
+    EXPECT_EQ(Text(), "PONGS\r\nAB\r\n");
 }
 
 TEST_F(DebugWindow, TheLineThatExceeds200LinesEmptiesTheBox) {
     for (int i = 0; i < 199; ++i) {
         SendRecord("line", 5);
     }
+    Text();
     // 199 lines and an empty last one: 200 lines, not more.
     EXPECT_EQ(box.GetLineCount(), 200);
     SendRecord("line 200", 9);
-    EXPECT_EQ(box.GetTextLength(), 0);  // the new line went with the rest
+    EXPECT_EQ(Text(), "");  // the new line went with the rest
     SendRecord("fresh", 6);
-    EXPECT_EQ(box.GetText(), "fresh\n");
+    EXPECT_EQ(Text(), "fresh\r\n");
 }
 
 TEST_F(DebugWindow, TypedTextCountsTowardsTheLimit) {
     box.SetText(std::string(199, '\n'));  // 200 lines, as if typed
     SendRecord("x", 2);
+    EXPECT_EQ(Text(), "");
+}
+
+// A burst goes in at once, each line counted as if it had come alone: the 200th empties the
+// box, and so does the 400th.
+TEST_F(DebugWindow, ABurstIsAppendedWholeWhenItIsOver) {
+    std::string last;
+    for (int i = 1; i <= 450; ++i) {
+        const std::string line = std::to_string(i);
+        SendRecord(line.c_str(), static_cast<DWORD>(line.size() + 1));
+        last += i > 400 ? line + "\r\n" : "";
+    }
     EXPECT_EQ(box.GetTextLength(), 0);
+    EXPECT_EQ(Text(), last);
 }
 
 TEST_F(DebugWindow, AppendsAtTheRealEndBeyond65535Characters) {
@@ -86,9 +106,9 @@ TEST_F(DebugWindow, AppendsAtTheRealEndBeyond65535Characters) {
         SendRecord(wide.c_str(), 1000);
     }
     SendRecord("last", 5);
-    const std::string text = box.GetText();
+    const std::string text = Text();
     ASSERT_GT(text.size(), 70000u);
-    EXPECT_EQ(text.substr(text.size() - 5), "last\n");
+    EXPECT_EQ(text.substr(text.size() - 6), "last\r\n");
 }
 
 TEST_F(DebugWindow, LinesAccumulateWhileHidden) {
@@ -96,7 +116,7 @@ TEST_F(DebugWindow, LinesAccumulateWhileHidden) {
     SendDebugText("two");
     EXPECT_FALSE(dialog->IsVisible());
     dialog->Show(SW_SHOWNA);
-    EXPECT_EQ(box.GetText(), "one\ntwo\n");
+    EXPECT_EQ(Text(), "one\r\ntwo\r\n");
 }
 
 TEST_F(DebugWindow, ALongTextArrivesWholeInPiecesOfAtMost1023Characters) {
@@ -105,15 +125,15 @@ TEST_F(DebugWindow, ALongTextArrivesWholeInPiecesOfAtMost1023Characters) {
         text += static_cast<char>('a' + i % 26);
     }
     SendDebugText(text);
-    const std::string received = box.GetText();
-    // Three records: 1023 + 1023 + 954 characters, each with its own line feed.
-    EXPECT_EQ(received, text.substr(0, 1023) + "\n" + text.substr(1023, 1023) + "\n" +
-                            text.substr(2046) + "\n");
+    const std::string received = Text();
+    // Three records: 1023 + 1023 + 954 characters, each with its own line break.
+    EXPECT_EQ(received, text.substr(0, 1023) + "\r\n" + text.substr(1023, 1023) + "\r\n" +
+                            text.substr(2046) + "\r\n");
 }
 
 TEST_F(DebugWindow, AnEmptyTextIsNotSent) {
     SendDebugText("");
-    EXPECT_EQ(box.GetTextLength(), 0);
+    EXPECT_EQ(Text(), "");
 }
 
 std::string Hex(const void* pointer) {
@@ -157,7 +177,8 @@ TEST(DebugLog, ReachesOnlyTheDebugWindowOfItsOwnProcess) {
         if (own) {
             fw::MultiLineEdit box;
             box.Attach(own->Handle(), IDC_DEBUG_TEXT);
-            EXPECT_EQ(box.GetText(), "for this process only\n");
+            test::PumpPending();
+            EXPECT_EQ(box.GetText(), "for this process only\r\n");
             DestroyWindow(own->Handle());
         }
     }
@@ -226,7 +247,7 @@ TEST_F(DebugWindow, TakesOnlyTheRecordsOfItsOwnThreadsWriters) {
          },
          ""},
         {"this thread writes while handling another thread's message",
-         [&] { return fromAnotherThread(relay.Handle(), WM_APP, 0); }, "relayed\n"},
+         [&] { return fromAnotherThread(relay.Handle(), WM_APP, 0); }, "relayed\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

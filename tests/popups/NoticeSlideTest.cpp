@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -178,3 +180,23 @@ TEST(NoticeSlide, APictureTooLowToSlideRestsInPlaceForItsStayAndThenHides) {
 }
 
 }  // namespace
+
+// Work areas at the ends of int's range (a monitor far out, a broken report): the slide runs
+// its course, every position the true one held to int's range.
+TEST(NoticeSlide, ExtremeWorkAreasSlideWithoutOverflow) {
+    static constexpr long long kLow = std::numeric_limits<int>::min();
+    static constexpr long long kHigh = std::numeric_limits<int>::max();
+    const auto held = [](long long v) { return static_cast<int>(std::clamp(v, kLow, kHigh)); };
+    for (const notice::Area area :
+         {notice::Area{0, 0, held(kLow), held(kLow)}, notice::Area{0, 0, held(kHigh), held(kHigh)},
+          notice::Area{0, 0, held(kLow + 100), held(kLow + 50)}}) {
+        Notice n;
+        n.slide.Show(kTimes, area);
+        n.TickUntil(SlideState::Waiting);
+        EXPECT_EQ(n.slide.Left(), held(area.right - 147LL)) << area.right;
+        EXPECT_EQ(n.slide.Top(), held(area.bottom - 122LL)) << area.bottom;
+        n.slide.OnTimer(notice::TIMER_STAY);
+        n.TickUntil(SlideState::Hidden);
+        EXPECT_EQ(n.slide.Top(), area.bottom);
+    }
+}

@@ -79,12 +79,14 @@ public:
               "unexpected event for the window");
     }
 
-    // At most one request for the next slice of queries is in flight.
+    // At most one request for the next slice of queries, and one for the sends held back
+    // from a nest, is in flight.
     void PostBehindInput(unsigned recipient, int code) override {
-        Check(recipient == msg::RECIPIENT_SKYPE && code == msg::EV_SKYPE_QUERY_MORE,
+        Check(recipient == msg::RECIPIENT_SKYPE &&
+                  (code == msg::EV_SKYPE_QUERY_MORE || code == msg::EV_SKYPE_SEND_LATER),
               "unexpected request behind input");
         Check(std::count(requests.begin(), requests.end(), code) == 0,
-              "two requests for more queries in flight");
+              "two requests of a kind in flight");
         requests.push_back(code);
     }
 

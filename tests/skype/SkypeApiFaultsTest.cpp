@@ -97,77 +97,6 @@ private:
     std::thread thread_;
 };
 
-// A client window of the test's own, on a thread of its own: it takes every text, or holds one
-// until released and then refuses it, as a client that is going away would.
-class TestClient {
-public:
-    TestClient()
-        : created_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-          holding_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-          released_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-        thread_ = std::thread([this] { Run(); });
-        WaitForSingleObject(created_.Get(), 10000);
-    }
-    ~TestClient() {
-        SetEvent(released_.Get());
-        PostMessageA(hwnd_, WM_QUIT, 0, 0);
-        thread_.join();
-    }
-    TestClient(const TestClient&) = delete;
-    TestClient& operator=(const TestClient&) = delete;
-
-    HWND Hwnd() const { return hwnd_; }
-    void HoldNextText() { holdNext_ = true; }
-    bool Holding() const { return WaitForSingleObject(holding_.Get(), 0) == WAIT_OBJECT_0; }
-    void Release() { SetEvent(released_.Get()); }
-    std::vector<std::string> Texts() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return texts_;
-    }
-
-private:
-    void Run() {
-        hwnd_ = CreateWindowExA(0, "STATIC", "test client", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                nullptr, nullptr, nullptr);
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        staticProcedure_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
-        SetEvent(created_.Get());
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            DispatchMessageA(&msg);
-        }
-        DestroyWindow(hwnd_);
-    }
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<TestClient*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (message != WM_COPYDATA) {
-            return CallWindowProcA(self->staticProcedure_, hwnd, message, wParam, lParam);
-        }
-        {
-            std::lock_guard<std::mutex> lock(self->mutex_);
-            self->texts_.emplace_back(
-                fw::CopyDataText(reinterpret_cast<const COPYDATASTRUCT*>(lParam)));
-        }
-        if (self->holdNext_.exchange(false)) {
-            SetEvent(self->holding_.Get());
-            WaitForSingleObject(self->released_.Get(), 10000);
-            return 0;
-        }
-        return 1;
-    }
-
-    fw::KernelHandle created_;
-    fw::KernelHandle holding_;
-    fw::KernelHandle released_;
-    std::atomic<bool> holdNext_{false};
-    mutable std::mutex mutex_;
-    std::vector<std::string> texts_;
-    HWND hwnd_ = nullptr;
-    WNDPROC staticProcedure_ = nullptr;
-    std::thread thread_;
-};
-
 using SkypeFaults = SkypeLinkTest;
 
 TEST_F(SkypeFaults, AClientQuittingMidCallDropsTheLinkAtTheNextSendAndIsFoundAgain) {
@@ -342,26 +271,66 @@ namespace {
 // one: the fresh link stays, and the rest of the pass goes to the new client.
 TEST_F(SkypeFaults, APollSendFailingAtTheOldClientLeavesAFreshAttachAlone) {
     RigOptions options;
-    options.simulator = false;
+    options.hearAttach = false;  // the test attaches the host itself
     Start({}, options);
-    TestClient old;
-    TestClient fresh;
-    old.HoldNextText();
-    rig->Api().OnAttach(reinterpret_cast<WPARAM>(old.Hwnd()), skype::ATTACH_SUCCESS);
-    ASSERT_TRUE(rig->Wait([&] { return old.Holding(); }));  // the pass's first query
+    skypesim::SimProcess fresh{skypesim::SimOptions{}};
+    ASSERT_TRUE(fresh.Control().WaitUntil([&] { return fresh.Control().AnyAttached(); },
+                                          kLinkWaitMs));  // it heard a broadcast and answered
+    // The old client holds the pass's first query, and then refuses it.
+    rig->Control().Command("hold-next 1000");
+    rig->Api().OnAttach(reinterpret_cast<WPARAM>(rig->Control().ApiWindow()),
+                        skype::ATTACH_SUCCESS);
+    ASSERT_TRUE(rig->Wait([&] { return StillHung(rig->Control()); }));
 
-    rig->Api().OnAttach(reinterpret_cast<WPARAM>(fresh.Hwnd()), skype::ATTACH_SUCCESS);
-    old.Release();
-    const auto freshHeard = [&](const std::string& text) {
-        const std::vector<std::string> texts = fresh.Texts();
-        return std::find(texts.begin(), texts.end(), text) != texts.end();
-    };
-    EXPECT_TRUE(rig->Wait([&] { return freshHeard("GET CURRENTUSERHANDLE"); }));
-
+    rig->Api().OnAttach(reinterpret_cast<WPARAM>(fresh.Control().ApiWindow()),
+                        skype::ATTACH_SUCCESS);
+    // The rest of that pass, to its last query.
+    EXPECT_TRUE(fresh.Control().WaitForReceived("PING", 1, kLinkWaitMs));
     EXPECT_TRUE(rig->Api().IsAttached());
-    EXPECT_EQ(old.Texts(), std::vector<std::string>{"GET CONNSTATUS"});
-    // One state event per attach; none for the failed send.
-    EXPECT_EQ(SettledEvents(), (Events{Ev(msg::EV_SKYPE_STATE), Ev(msg::EV_SKYPE_STATE)}));
+    rig->Control().SetRequestTimeout(10000);
+    const std::vector<RecordEntry> old = rig->Control().Received();
+    ASSERT_EQ(old.size(), 1u);
+    EXPECT_EQ(old[0].text, "GET CONNSTATUS");
+    EXPECT_FALSE(old[0].ok);
+    EXPECT_EQ(fresh.Control().CountReceived("GET CURRENTUSERHANDLE"), 1u);
+}
+
+// Anyone may send the attach message. One naming a window of this process (the host itself
+// above all: the link would talk to itself) or no window is refused, and the real client's
+// next call still comes through.
+TEST_F(SkypeFaults, AnAttachNamingAWindowOfOursOrNoWindowIsRefused) {
+    Start(kOneFriend);
+    ASSERT_TRUE(rig->WaitSteadyOnline(1));
+    OwnedWindow ours(CreateWindowExA(0, "STATIC", "ours", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                     nullptr, nullptr));
+    const HWND spoofs[] = {rig->HostWindow(), ours.Get(), reinterpret_cast<HWND>(0x4242), nullptr};
+    for (HWND spoof : spoofs) {
+        SCOPED_TRACE(spoof == rig->HostWindow() ? "the host" : "another window or none");
+        SendMessageA(rig->HostWindow(), SkypeApi::AttachMessage(), reinterpret_cast<WPARAM>(spoof),
+                     skype::ATTACH_SUCCESS);
+        rig->Control().CallIn("bob");
+        EXPECT_TRUE(WaitForState(CallState::RINGING));
+        rig->Control().Command("hangup");
+        EXPECT_TRUE(WaitForState(CallState::NORMAL));
+    }
+    EXPECT_TRUE(rig->Api().IsAttached());
+}
+
+// A client that answers every "SEARCH FRIENDS" from inside the send with "CONNSTATUS ONLINE",
+// which asks for the search again: the second search waits for a posted request instead of
+// nesting inside the first, and is not asked for a third time from inside itself.
+TEST_F(SkypeFaults, ASearchAnsweredFromInsideItsOwnSendNeverNests) {
+    RigOptions options;
+    options.timing = NoPolling();  // no pass sends a search of its own
+    Start({"offline", "friend bob ONLINE Bob", "answer-inside SEARCH FRIENDS -> CONNSTATUS ONLINE"},
+          options);
+    ASSERT_TRUE(rig->Wait([&] { return rig->Api().IsAttached(); }));
+    rig->Control().Command("online");
+    ASSERT_TRUE(rig->Control().WaitForReceived("SEARCH FRIENDS", 2, kLinkWaitMs));
+    ASSERT_TRUE(rig->Wait([&] { return rig->Api().ContactCount() == 1 && rig->AllDetailsIn(); }));
+    SettledEvents();
+    EXPECT_EQ(rig->Control().CountReceived("SEARCH FRIENDS"), 2u);
+    EXPECT_EQ(rig->Control().Command("nesting"), "1");
 }
 
 // A client that is only busy answers the poll thread's send later than the window's thread

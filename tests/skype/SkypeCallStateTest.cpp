@@ -171,9 +171,10 @@ TEST_F(CallStateTest, InternalCommands) {
         {msg::EV_SKYPE_SEARCH, {"SEARCH FRIENDS"}, {}, {}},
         {msg::EV_SKYPE_QUERY_USERS, {}, {}, {}},  // no contacts, no queries
         {msg::EV_SKYPE_QUERY_MORE, {}, {}, {}},   // no queries under way
+        {msg::EV_SKYPE_SEND_LATER, {}, {}, {}},   // nothing held back
         {0, {}, {}, {"Unknown UM_INTERNAL--lParam in SkypeApi"}},
         {22, {}, {}, {"Unknown UM_INTERNAL--lParam in SkypeApi"}},
-        {37, {}, {}, {"Unknown UM_INTERNAL--lParam in SkypeApi"}},
+        {38, {}, {}, {"Unknown UM_INTERNAL--lParam in SkypeApi"}},
     };
     EnterState(CallState::RINGING);
     for (const Case& c : cases) {

@@ -1,5 +1,6 @@
 #include "tests/support/GuiTest.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -144,7 +145,9 @@ std::string TextOf(HWND window) {
 }
 
 std::string DebugLogText(HWND debugWindow) {
-    return TextOf(GetDlgItem(debugWindow, 1001));
+    std::string text = TextOf(GetDlgItem(debugWindow, 1001));
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
 }
 
 MessageBoxWatcher::MessageBoxWatcher(int button) : DialogWatcher(nullptr, {}, button, true) {}

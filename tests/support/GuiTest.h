@@ -42,7 +42,8 @@ HWND DialogOfProcess(const char* title, DWORD processId);
 // another process, with a bounded wait; "" when it cannot be read.
 std::string TextOf(HWND window);
 
-// The whole text of a Debug Window's box (control 1001).
+// The whole text of a Debug Window's box (control 1001), its lines ended by LF alone as they
+// were written (the box holds CR LF).
 std::string DebugLogText(HWND debugWindow);
 
 // A dialog window that a DialogWatcher met: its owner and the UTF-16 texts of its controls.
