@@ -10,6 +10,7 @@
 #include "app/TrayIcon.h"
 #include "core/ExecutableDirectory.h"
 #include "app/LedDevice.h"
+#include "app/LedRequest.h"
 #include "app/MainSkinHost.h"
 #include "core/Messages.h"
 #include "modem/ModemPhone.h"
@@ -32,6 +33,8 @@ CVoxteloDlg::~CVoxteloDlg() {
     // The tray goes first, out of reach while it goes: the end of its window hands the
     // activation back to this window, whose handlers would otherwise touch it half destroyed.
     tray_.reset();
+    // F12 ends the run without closing.
+    TurnLedOff();
 }
 
 bool CVoxteloDlg::OnInitDialog() {
@@ -214,6 +217,7 @@ LRESULT CVoxteloDlg::OnPowerBroadcast(WPARAM event) {
         case PBT_APMRESUMECRITICAL:
         case PBT_APMRESUMESUSPEND:
         case PBT_APMRESUMEAUTOMATIC:
+        case PBT_APMQUERYSUSPENDFAILED:  // the system stays up: so must the line
             if (modem_) {
                 modem_->Initialize();
             }
@@ -241,5 +245,15 @@ void CVoxteloDlg::CloseNow() {
     skin_.reset();  // every widget, then the board, then the pictures
     skype_.reset();
     modem_.reset();  // closes the modem line
+    TurnLedOff();
     OnCancel();
+}
+
+// The LED belongs to the notebook, not to the process: a phone that ends with a call up must
+// not leave it lit.
+void CVoxteloDlg::TurnLedOff() {
+    if (ledLit_) {
+        LedDevice::SetLed(led::kMethodPled, 0);
+        ledLit_ = false;
+    }
 }

@@ -102,6 +102,7 @@ private:
     void OnPaint();
     void OnClose();
     void CloseNow();
+    void TurnLedOff();
     LRESULT OnPowerBroadcast(WPARAM event);
     void OnTimer(UINT_PTR id);
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
@@ -117,6 +118,8 @@ private:
     void SyncCarrier();
     void OnSkypeStateChanged();
     void OnModemStateChanged();
+    void FollowModemRinging();
+    void FollowRingingCall();
     void OnCallerInfo();
     LRESULT OnPhoneKey();
     LRESULT OnNotifierClicked();
@@ -143,6 +146,7 @@ private:
     bool startHidden_ = true;
     bool debugEnabled_ = false;
     bool ledAvailable_ = false;
+    bool ledLit_ = false;  // the value of the last LED request
     bool hasFocus_ = false;
     std::string ringPath_;
     RingSound ring_;

@@ -106,7 +106,8 @@ void CVoxteloDlg::SyncCarrier() {
     }
     if (ledAvailable_) {
         // A failed request changes nothing and is not reported.
-        LedDevice::SetLed(led::kMethodPled, IsCallUp(dialogState_) ? 1 : 0);
+        ledLit_ = IsCallUp(dialogState_);
+        LedDevice::SetLed(led::kMethodPled, ledLit_ ? 1 : 0);
     }
     PostRepaint();
 }
@@ -141,6 +142,7 @@ void CVoxteloDlg::OnSkypeStateChanged() {
             }
             break;
     }
+    FollowRingingCall();
     SyncCarrier();
 }
 
@@ -151,6 +153,9 @@ void CVoxteloDlg::OnModemStateChanged() {
     if (IsSecondCall(modem)) {
         return;
     }
+    // A modem call that rang beside a Skype call and is gone takes its notice with it, but not
+    // the window: the Skype call is still up, and only its own end may leave it.
+    const bool besideSkypeCall = activeCarrier_ == Carrier::Skype && IsCallUp(dialogState_);
     switch (modem) {
         case CallState::INIT:
             callerName_.clear();
@@ -162,8 +167,10 @@ void CVoxteloDlg::OnModemStateChanged() {
             }
             break;
         case CallState::NORMAL:
-            SetDialogState(CallState::NORMAL);
-            SelectCarrier(Carrier::Modem);
+            if (!besideSkypeCall) {
+                SetDialogState(CallState::NORMAL);
+                SelectCarrier(Carrier::Modem);
+            }
             callerName_.clear();
             callerNumber_.clear();
             HideCallNotice();
@@ -175,12 +182,32 @@ void CVoxteloDlg::OnModemStateChanged() {
             ShowCallNotice(NoticeText("%s\n%s"), IDB_NOTICE_CALL);
             break;
         case CallState::RINGING:
-            SetDialogState(CallState::RINGING);
-            SelectCarrier(Carrier::Modem);
-            ShowCallNotice(NoticeText("%s\n%s"), IDB_NOTICE_INCOMING);
+            FollowModemRinging();
             break;
     }
+    FollowRingingCall();
     SyncCarrier();
+}
+
+void CVoxteloDlg::FollowModemRinging() {
+    SetDialogState(CallState::RINGING);
+    SelectCarrier(Carrier::Modem);
+    ShowCallNotice(NoticeText("%s\n%s"), IDB_NOTICE_INCOMING);
+}
+
+// Out of a call (the one it followed has ended, or its carrier is lost), the window takes up a
+// call still ringing on either back-end, as if it had rung just now: otherwise the phone key,
+// the notice and the call-start key would never answer it.
+void CVoxteloDlg::FollowRingingCall() {
+    if (IsCallUp(dialogState_)) {
+        return;
+    }
+    if (ModemState() == CallState::RINGING) {
+        FollowModemRinging();
+    } else if (SkypeState() == CallState::RINGING) {
+        SetDialogState(CallState::RINGING);
+        SelectCarrier(Carrier::Skype);
+    }
 }
 
 // The notice keeps its picture, which the state change just before set. A modem call that
@@ -201,9 +228,11 @@ void CVoxteloDlg::OnCallerInfo() {
 
 void CVoxteloDlg::OnCallStart() {
     if (dialogState_ == CallState::RINGING) {
-        if (activeCarrier_ == Carrier::Skype) {
+        // Only a back-end that rings is answered: a failed answer resets the modem, whose
+        // phone key would otherwise answer again, and again.
+        if (activeCarrier_ == Carrier::Skype && SkypeState() == CallState::RINGING) {
             PostToSkype(msg::EV_SKYPE_ANSWER);
-        } else if (activeCarrier_ == Carrier::Modem && modem_) {
+        } else if (activeCarrier_ == Carrier::Modem && ModemState() == CallState::RINGING) {
             modem_->Answer();
         }
         return;
@@ -243,8 +272,11 @@ void CVoxteloDlg::OnCallEnd() {
     }
 }
 
-// Enter: dials what is selected, whatever the call state.
+// Enter: dials what is selected while no call is up.
 void CVoxteloDlg::DialSelection() {
+    if (dialogState_ != CallState::NORMAL) {
+        return;
+    }
     if (activeCarrier_ == Carrier::Skype) {
         const std::optional<std::string> selected = SelectedSkypeHandle();
         if (selected && !fw::Trim(*selected).empty()) {
@@ -263,20 +295,19 @@ void CVoxteloDlg::DialSelection() {
     }
 }
 
+// A call that cannot start leaves the phone on screen, where the user still is.
 void CVoxteloDlg::StartSkypeCall(const std::string& target) {
-    if (skype_) {
-        skype_->SendCommand("CALL " + target);
+    if (skype_ && skype_->SendCommand("CALL " + target)) {
+        Hide();
     }
-    Hide();
     PostRepaint();
 }
 
 void CVoxteloDlg::DialModem(const std::string& number) {
-    if (modem_) {
-        modem_->Dial(number);
+    if (modem_ && modem_->Dial(number)) {
+        ClosePopup();
+        Hide();
     }
-    ClosePopup();
-    Hide();
     PostRepaint();
 }
 

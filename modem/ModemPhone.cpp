@@ -65,21 +65,22 @@ void ModemPhone::ReleaseDevice() {
     device_.reset();
 }
 
-void ModemPhone::Dial(const std::string& number) {
+bool ModemPhone::Dial(const std::string& number) {
     if (!device_) {
         Log("no modem line: the call to " + number + " is not placed");
-        return;
+        return false;
     }
     const int32_t result = device_->MakeCall(number.c_str());
     if (result != 0) {
         Log(LineErrorName(result));
         Reset();
-        return;
+        return false;
     }
     SetState(CallState::DIALING);
     callerNumber_ = number;
     callerName_ = LookupName(number);
     PostToWindow(msg::EV_CALLER_INFO);
+    return true;
 }
 
 void ModemPhone::Answer() {

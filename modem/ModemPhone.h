@@ -42,7 +42,8 @@ public:
     // Closes the line and keeps the state (suspend); a lost line is not tried again.
     void ReleaseDevice();
 
-    void Dial(const std::string& number);
+    // False when no call could be placed (no line, or the modem refused it at once).
+    bool Dial(const std::string& number);
     void Answer();
     // One code of the line-message thread (or EV_BOOK_RELOAD); always 1.
     LRESULT OnEvent(int code);

@@ -125,6 +125,18 @@ void SkypeSession::OnUser(const Words& words, const std::string& text) {
 
 void SkypeSession::OnCall(const Words& words) {
     const std::string& callId = words.At(1);
+    if (IsAnotherCall(callId)) {
+        // One call at a time: a second one is refused by its own id, and nothing said of it
+        // may end, answer or replace the call that is up.
+        const std::string& kind = words.At(2);
+        if (kind == "STATUS" || kind == "PARTNER_HANDLE") {
+            const std::string& value = words.At(3);
+            if (kind == "STATUS" && IsOneOf(value, {"RINGING", "ROUTING"})) {
+                Send("SET CALL " + callId + " STATUS FINISHED");
+            }
+        }
+        return;
+    }
     currentCall_ = callId;
     const std::string& kind = words.At(2);
     if (kind == "STATUS") {
@@ -133,6 +145,10 @@ void SkypeSession::OnCall(const Words& words) {
         partnerHandle_ = words.At(3);
         PostToWindow(msg::EV_SKYPE_PARTNER);
     }
+}
+
+bool SkypeSession::IsAnotherCall(const std::string& callId) const {
+    return IsCallUp(GetState()) && !currentCall_.empty() && callId != currentCall_;
 }
 
 void SkypeSession::OnCallStatus(const std::string& callId, const std::string& status) {
