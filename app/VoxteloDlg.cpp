@@ -137,6 +137,7 @@ std::optional<LRESULT> CVoxteloDlg::OnMessage(UINT message, WPARAM wParam, LPARA
         CloseNow();
     }
     if (handlerDepth_ == 0 && !closed_) {
+        WatchCall();
         UpdateTray();
     }
     if (error) {
@@ -175,7 +176,7 @@ std::optional<LRESULT> CVoxteloDlg::Route(UINT message, WPARAM wParam, LPARAM lP
             Invalidate(true);
             return 1;
         case msg::UM_PHONE_KEY:
-            return OnPhoneKey();
+            return OnPhoneKey(wParam);
         case msg::UM_INTERNAL:
             return OnInternal(wParam, lParam);
         case msg::UM_NOTIFIER_CLICKED:

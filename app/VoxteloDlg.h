@@ -121,7 +121,8 @@ private:
     void FollowModemRinging();
     void FollowRingingCall();
     void OnCallerInfo();
-    LRESULT OnPhoneKey();
+    void WatchCall();
+    LRESULT OnPhoneKey(WPARAM origin);
     LRESULT OnNotifierClicked();
     void StartSkypeCall(const std::string& target);
     void DialModem(const std::string& number);
@@ -153,6 +154,7 @@ private:
     std::string dialString_;
     std::string callerNumber_;
     std::string callerName_;
+    Carrier callCarrier_ = Carrier::None;  // the carrier of the call followed, none between calls
 
     // Closing waits until no handler of this window is on the stack, so the back-ends are
     // never destroyed under their own code (a message box, a nested Skype reply).

@@ -210,6 +210,24 @@ void CVoxteloDlg::FollowRingingCall() {
     }
 }
 
+// The one place where the window sees a call begin and end: after every message, the carrier
+// of the call it follows is compared with the one before. A call handed from one carrier to
+// the other ends on the first and begins on the second.
+void CVoxteloDlg::WatchCall() {
+    const Carrier now = IsCallUp(dialogState_) ? activeCarrier_ : Carrier::None;
+    if (now == callCarrier_) {
+        return;
+    }
+    if (callCarrier_ != Carrier::None) {
+        SendDebugText(fw::Format("VOXTELO_CALL : ends on %s\n", CarrierName(callCarrier_)));
+    }
+    if (now != Carrier::None) {
+        SendDebugText(fw::Format("VOXTELO_CALL : begins on %s, %s\n", CarrierName(now),
+                                 dialogState_ == CallState::RINGING ? "incoming" : "outgoing"));
+    }
+    callCarrier_ = now;
+}
+
 // The notice keeps its picture, which the state change just before set. A modem call that
 // rings while a Skype call is up had no state change the window followed: with no picture
 // yet its notice would have no size, so it takes the one its state calls for.
@@ -311,7 +329,12 @@ void CVoxteloDlg::DialModem(const std::string& number) {
     PostRepaint();
 }
 
-LRESULT CVoxteloDlg::OnPhoneKey() {
+LRESULT CVoxteloDlg::OnPhoneKey(WPARAM origin) {
+    // A modem call that ended on its own brings the window back, but it is no press of the
+    // key: it must not answer or end a call on the other carrier.
+    if (origin == msg::PHONE_KEY_MODEM_BACK && IsCallUp(dialogState_)) {
+        return 0;
+    }
     switch (dialogState_) {
         case CallState::DIALING:
         case CallState::ANSWERING:

@@ -38,7 +38,7 @@ public:
     void Initialize();
     // The only way back from a call: a fresh device and line, the caller forgotten, and
     // UM_PHONE_KEY posted so the window comes back. A lost line gets its attempts back.
-    void Reset();
+    void Reset() { ResetLine(0); }
     // Closes the line and keeps the state (suspend); a lost line is not tried again.
     void ReleaseDevice();
 
@@ -58,6 +58,8 @@ public:
     void Log(const std::string& text);
 
 private:
+    // `phoneKey` is the wParam of the UM_PHONE_KEY posted at the end.
+    void ResetLine(WPARAM phoneKey);
     void SetState(CallState state);
     void PostToWindow(int code);
     void OnConnected();

@@ -357,6 +357,22 @@ TEST_F(CallControl, EveryCallStaysAnswerableAndEndableWhateverTheOrderOfEvents) 
     modem.HangUp();
     ASSERT_TRUE(WaitForState(CallState::NORMAL));
 
+    // A modem caller who gives up beside a Skype call, ringing or up, neither answers it nor
+    // ends it.
+    for (const char* phase : {" STATUS INPROGRESS", " STATUS FINISHED"}) {
+        std::string(phase) == " STATUS FINISHED" ? SkypeCallUp() : SkypeRings();
+        const CallState state = dialog->DialogState();
+        modem.Ring("5551234");
+        ASSERT_TRUE(Wait([&] { return NoticeUp(); }));
+        modem.HangUp();
+        ASSERT_TRUE(Wait([&] { return !NoticeUp(); }));
+        test::PumpPending();
+        EXPECT_EQ(dialog->DialogState(), state) << phase;
+        EXPECT_EQ(skype->Control().CountReceived("SET CALL " + callId + phase), 0u);
+        skype->Control().Command("hangup");
+        ASSERT_TRUE(WaitForState(CallState::NORMAL));
+    }
+
     // During a Skype call, neither Enter nor a double click on the partner calls anyone, and a
     // second incoming call is refused by its own id: the phone key still ends the first.
     Click(kSkypeKey);
