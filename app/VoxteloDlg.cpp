@@ -211,7 +211,9 @@ LRESULT CVoxteloDlg::OnPowerBroadcast(WPARAM event) {
         case PBT_APMBATTERYLOW:
             PostMessageA(Handle(), msg::UM_INTERNAL, msg::RECIPIENT_SKYPE, msg::EV_SKYPE_HANGUP);
             if (modem_) {
-                modem_->Reset();
+                // Skype is told above: the key the reset posts must not end a call again,
+                // which would open the line the suspend is closing.
+                modem_->Reset(msg::PHONE_KEY_MODEM_BACK);
                 modem_->ReleaseDevice();
             }
             break;

@@ -358,7 +358,7 @@ LRESULT CVoxteloDlg::OnNotifierClicked() {
         return 0;
     }
     if (modem_) {
-        modem_->Reset();
+        modem_->Reset(msg::PHONE_KEY_MODEM_BACK);  // the key posted here is the one press
     }
     HideCallNotice();
     Post(msg::UM_PHONE_KEY);

@@ -50,7 +50,7 @@ void ModemPhone::Initialize() {
     }
 }
 
-void ModemPhone::ResetLine(WPARAM phoneKey) {
+void ModemPhone::Reset(WPARAM phoneKey) {
     retryWait_.Cancel();
     attemptsLeft_ = retry_.attempts;
     device_.reset();  // drops a call in progress and closes the line
@@ -109,7 +109,7 @@ LRESULT ModemPhone::OnEvent(int code) {
         case msg::MODEM_EV_CALL_ENDED:
             Log("");
             // Not the user's doing: a call on the other carrier must not take it for a press.
-            ResetLine(msg::PHONE_KEY_MODEM_BACK);
+            Reset(msg::PHONE_KEY_MODEM_BACK);
             break;
         case msg::MODEM_EV_OFFERING:
             SetState(CallState::RINGING);
@@ -176,7 +176,7 @@ void ModemPhone::OnRequestFailed() {
     }
     // The dial or answer was refused after all: that call is over.
     Log(LineErrorName(error));
-    ResetLine(msg::PHONE_KEY_MODEM_BACK);
+    Reset(msg::PHONE_KEY_MODEM_BACK);
 }
 
 void ModemPhone::OnLineLost(const std::string& why) {

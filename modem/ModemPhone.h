@@ -38,7 +38,9 @@ public:
     void Initialize();
     // The only way back from a call: a fresh device and line, the caller forgotten, and
     // UM_PHONE_KEY posted so the window comes back. A lost line gets its attempts back.
-    void Reset() { ResetLine(0); }
+    // `phoneKey` is that message's wParam: 0 as the key's press, PHONE_KEY_MODEM_BACK where
+    // the window has already done what a press would.
+    void Reset(WPARAM phoneKey = 0);
     // Closes the line and keeps the state (suspend); a lost line is not tried again.
     void ReleaseDevice();
 
@@ -58,8 +60,6 @@ public:
     void Log(const std::string& text);
 
 private:
-    // `phoneKey` is the wParam of the UM_PHONE_KEY posted at the end.
-    void ResetLine(WPARAM phoneKey);
     void SetState(CallState state);
     void PostToWindow(int code);
     void OnConnected();
