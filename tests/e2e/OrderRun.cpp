@@ -182,7 +182,8 @@ private:
     skypesim::SimOptions skypeOptions_;
     std::unique_ptr<skypesim::SimProcess> skype_;
     std::set<std::string> toldSkypeCalls_;
-    std::vector<FarCall> farCalls_;  // at the last look  // incoming calls rung while the phone was attached
+    std::vector<FarCall> farCalls_;  // at the last look
+    std::set<Carrier> talked_;       // the carriers that had a call up  // incoming calls rung while the phone was attached
     std::unique_ptr<ledsim::Control> led_;
     std::unique_ptr<test::ChildProcess> phone_;
     fw::KernelHandle gauge_;  // the phone's process, to sample and to wait on
@@ -341,6 +342,7 @@ void Rig::TakeLine(const std::string& line) {
                 state_ = state;
             }
         }
+        talked_.insert(state_ == CallState::ANSWERING ? callCarrier_ : Carrier::None);
     } else if (StartsWith(line, call + "ends")) {
         callCarrier_ = Carrier::None;
     } else if (StartsWith(line, call + "begins on Skype")) {
@@ -524,6 +526,7 @@ std::string Rig::Play(const StepKind& step) {
     // The far ends do nothing of their own between steps: the last look still holds.
     const std::vector<FarCall> before = farCalls_;
     history_.push_back(std::string("  ") + step.name);
+    (this->*step.act)();
     if (!Settle()) {
         return Alive() ? "the phone never became quiet: " + unquiet_ : "the phone has ended";
     }
@@ -749,6 +752,12 @@ std::string Rig::Finish(uint64_t seed) {
     ReadLed();
     if (ledValue_ == 1) {
         return std::string(way) + " left the LED lit";
+    }
+    // An order in which no call was ever up on a carrier has tested little of it.
+    for (Carrier carrier : {Carrier::Modem, Carrier::Skype}) {
+        if (!talked_.count(carrier)) {
+            return std::string("no call was ever up on ") + CarrierName(carrier);
+        }
     }
     return "";
 }
