@@ -180,7 +180,11 @@ void SkypeSession::OnCallStatus(const std::string& callId, const std::string& st
 
 void SkypeSession::OnConnectionStatus(const std::string& value) {
     if (value == "ONLINE") {
-        SetState(CallState::NORMAL);
+        // Being online ends no call: a poll pass that asks again while one rings or is up
+        // (after an attach) would otherwise lose it.
+        if (!IsCallUp(GetState())) {
+            SetState(CallState::NORMAL);
+        }
         Send("SEARCH FRIENDS");
         SetStatusText(connectionStatus_, value);
     } else if (IsOneOf(value, {"OFFLINE", "CONNECTING", "PAUSING", "LOGGEDOUT"})) {

@@ -386,11 +386,16 @@ bool Rig::Settle() {
     }
 }
 
-// Nothing on its way to the phone: every modem message fetched, every client text delivered.
+// Nothing on its way to the phone: every message for its open line fetched (a line that
+// failed to open has nobody fetching), every client text delivered.
 bool Rig::FarEndsIdle() {
-    for (const simmodem::StatusEntry& row : modem_.Status()) {
-        if (row.function == "lineApp" && row.Number("pending").value_or(0) != 0) {
-            return false;
+    const std::vector<simmodem::StatusEntry> rows = modem_.Status();
+    for (const simmodem::StatusEntry& app : rows) {
+        for (const simmodem::StatusEntry& line : rows) {
+            if (app.function == "lineApp" && line.function == "line" &&
+                line.Text("app") == app.Text("handle") && app.Number("pending").value_or(0)) {
+                return false;
+            }
         }
     }
     return !skype_ || skype_->Control().Command("pending") == "0";
