@@ -16,7 +16,11 @@ int main(int argc, char** argv) {
                              : (static_cast<uint64_t>(GetTickCount64()) * 2654435761u) | 1;
     const auto steps = order::StepsToPlay(&seed, count);
     const order::Result result = order::Play(steps, seed, "order_bench");
-    std::printf("%s%.1f steps per second\n", result.Report(seed, steps).c_str(),
-                static_cast<double>(result.played) / result.seconds);
+    const double per = 1000.0 / static_cast<double>(result.played ? result.played : 1);
+    std::printf("%s%.1f steps per second; a step: acting %.0f ms, quiet after %.0f ms, checked in "
+                "%.0f ms\n",
+                result.Report(seed, steps).c_str(),
+                static_cast<double>(result.played) / result.seconds, result.spent.act * per,
+                result.spent.settle * per, result.spent.check * per);
     return result.failure.empty() ? 0 : 1;
 }

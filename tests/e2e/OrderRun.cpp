@@ -35,7 +35,7 @@ constexpr POINT kPhoneAt{150, 60};  // where the phone stands on the screen
 constexpr POINT kRest{5, 5};        // where the pointer rests between steps
 // Quiet: for this long no log line, LED request or modem call, while the phone keeps
 // answering markers; a phone that stays busy for the limit has run away.
-constexpr int kQuietMs = 50;
+constexpr int kQuietMs = 30;
 constexpr int kSettleLimitMs = 10000;
 // A modem code the simulated modem never sends, which the phone only logs by name: posted to
 // the phone, its line shows that everything posted before it has been handled.
@@ -117,6 +117,7 @@ public:
     std::string Play(const StepKind& step);
     std::string Finish(uint64_t seed);
     std::string RecentLog();
+    const Times& Spent() const { return times_; }
     bool PhoneAlive() const { return gauge_ && Alive(); }
 
     // The steps. Far ends first, then the user, then the system.
@@ -183,7 +184,8 @@ private:
     std::unique_ptr<skypesim::SimProcess> skype_;
     std::set<std::string> toldSkypeCalls_;
     std::vector<FarCall> farCalls_;  // at the last look
-    std::set<Carrier> talked_;       // the carriers that had a call up  // incoming calls rung while the phone was attached
+    std::set<Carrier> begun_;        // the carriers a call began on
+    Times times_;  // incoming calls rung while the phone was attached
     std::unique_ptr<ledsim::Control> led_;
     std::unique_ptr<test::ChildProcess> phone_;
     fw::KernelHandle gauge_;  // the phone's process, to sample and to wait on
@@ -342,7 +344,6 @@ void Rig::TakeLine(const std::string& line) {
                 state_ = state;
             }
         }
-        talked_.insert(state_ == CallState::ANSWERING ? callCarrier_ : Carrier::None);
     } else if (StartsWith(line, call + "ends")) {
         callCarrier_ = Carrier::None;
     } else if (StartsWith(line, call + "begins on Skype")) {
@@ -350,6 +351,7 @@ void Rig::TakeLine(const std::string& line) {
     } else if (StartsWith(line, call + "begins on modem")) {
         callCarrier_ = Carrier::Modem;
     }
+    begun_.insert(callCarrier_);
 }
 
 // Quiet: for kQuietMs no new line but markers, no LED request, no modem call, at least two
@@ -367,7 +369,7 @@ bool Rig::Settle() {
             markerOut = PostMessageA(main_, msg::UM_INTERNAL, msg::RECIPIENT_MODEM, kMarkerCode);
         }
         // Pumping: the phone may send to this thread's windows (an activation, a broadcast).
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 8, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
         test::PumpPending();
         int answered = 0;
         if (Absorb(&answered)) {
@@ -531,12 +533,21 @@ std::string Rig::Play(const StepKind& step) {
     // The far ends do nothing of their own between steps: the last look still holds.
     const std::vector<FarCall> before = farCalls_;
     history_.push_back(std::string("  ") + step.name);
+    auto mark = Clock::now();
+    const auto lap = [&](double* total) {
+        *total += Since(mark);
+        mark = Clock::now();
+    };
     (this->*step.act)();
+    lap(&times_.act);
     if (!Settle()) {
         return Alive() ? "the phone never became quiet: " + unquiet_ : "the phone has ended";
     }
-    const std::string broken = CheckRules(step.mayProvokeErrors);
-    return broken.empty() ? CheckAnswerAndEnd(step.name, state, carrier, before) : broken;
+    lap(&times_.settle);
+    std::string broken = CheckRules(step.mayProvokeErrors);
+    broken = broken.empty() ? CheckAnswerAndEnd(step.name, state, carrier, before) : broken;
+    lap(&times_.check);
+    return broken;
 }
 
 void Rig::ModemDo(const std::function<void()>& command) {
@@ -758,10 +769,10 @@ std::string Rig::Finish(uint64_t seed) {
     if (ledValue_ == 1) {
         return std::string(way) + " left the LED lit";
     }
-    // An order in which no call was ever up on a carrier has tested little of it.
+    // An order in which no call ever began on a carrier has tested little of it.
     for (Carrier carrier : {Carrier::Modem, Carrier::Skype}) {
-        if (!talked_.count(carrier)) {
-            return std::string("no call was ever up on ") + CarrierName(carrier);
+        if (!begun_.count(carrier)) {
+            return std::string("no call ever began on ") + CarrierName(carrier);
         }
     }
     return "";
@@ -920,6 +931,7 @@ Result Play(const std::vector<std::string>& steps, uint64_t seed, const std::str
         }
     }
     result.seconds = Since(start);
+    result.spent = rig.Spent();
     return result;
 }
 

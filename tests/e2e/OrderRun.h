@@ -19,9 +19,17 @@ std::vector<std::string> DrawSteps(uint64_t seed, size_t count);
 // set to the seed used (0 for a given list).
 std::vector<std::string> StepsToPlay(uint64_t* seed, size_t count);
 
+// Where the steps' time went, in seconds: acting, waiting for the phone to be quiet, checking.
+struct Times {
+    double act = 0;
+    double settle = 0;
+    double check = 0;
+};
+
 struct Result {
     size_t played = 0;  // steps played to their end with every rule kept
     double seconds = 0;
+    Times spent;
     std::string failure;  // "" when every rule held, the way out included
     std::string Report(uint64_t seed, const std::vector<std::string>& steps) const;
 };
