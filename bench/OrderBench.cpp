@@ -17,10 +17,10 @@ int main(int argc, char** argv) {
     const auto steps = order::StepsToPlay(&seed, count);
     const order::Result result = order::Play(steps, seed, "order_bench");
     const double per = 1000.0 / static_cast<double>(result.played ? result.played : 1);
-    std::printf("%s%.1f steps per second; a step: acting %.0f ms, quiet after %.0f ms, checked in "
-                "%.0f ms\n",
-                result.Report(seed, steps).c_str(),
-                static_cast<double>(result.played) / result.seconds, result.spent.act * per,
-                result.spent.settle * per, result.spent.check * per);
+    std::printf(
+        "%s%.1f steps per second; a step: acting %.0f ms, quiet after %.0f ms, checked in "
+        "%.0f ms\n",
+        result.Report(seed, steps).c_str(), static_cast<double>(result.played) / result.seconds,
+        result.spent.act * per, result.spent.settle * per, result.spent.check * per);
     return result.failure.empty() ? 0 : 1;
 }

@@ -10,7 +10,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -33,8 +32,8 @@ using Clock = std::chrono::steady_clock;
 constexpr DWORD kWaitMs = 20000;
 constexpr POINT kPhoneAt{150, 60};  // where the phone stands on the screen
 constexpr POINT kRest{5, 5};        // where the pointer rests between steps
-// Quiet: for this long no log line, LED request or modem call, while the phone keeps
-// answering markers; a phone that stays busy for the limit has run away.
+// Quiet: two markers answered and for this long no log line, LED request or modem call; a
+// phone that stays busy for the limit has run away.
 constexpr int kQuietMs = 30;
 constexpr int kSettleLimitMs = 10000;
 // A modem code the simulated modem never sends, which the phone only logs by name: posted to
@@ -59,6 +58,10 @@ std::string At(POINT point) {
     return std::to_string(point.x) + " " + std::to_string(point.y) + " ";
 }
 
+POINT Centre(const RECT& rect) {
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
     std::istringstream stream(text);
@@ -79,8 +82,8 @@ bool StartsWith(const std::string& text, const std::string& start) {
 
 // A line the phone writes when something failed: a TAPI error, a lost line, a client's error.
 bool IsErrorLine(const std::string& line) {
-    for (const char* mark : {"LINEERR_", "PHONEERR_", "no modem line", "line is gone", "deaf",
-                             "stays closed"}) {
+    for (const char* mark :
+         {"LINEERR_", "PHONEERR_", "no modem line", "line is gone", "deaf", "stays closed"}) {
         if (line.find(mark) != std::string::npos) {
             return true;
         }
@@ -92,75 +95,42 @@ bool IsErrorLine(const std::string& line) {
 struct FarCall {
     Carrier carrier;
     std::string id;
-    bool incoming;
     bool up;       // connected
-    bool ringing;  // ringing in, not yet answered
-};
-
-class Rig;
-struct StepKind;
-const StepKind* FindStep(const std::string& name);
-struct StepKind {
-    const char* name;
-    int weight;
-    bool mayProvokeErrors;
-    void (Rig::*act)();
+    bool ringing;  // ringing in, the phone told of it, not yet answered
 };
 
 class Rig {
 public:
     explicit Rig(const std::string& channel) : modem_(channel) {}
-    ~Rig();
+    ~Rig() { DeleteFileA(BookPath().c_str()); }  // the phone, if it still runs, goes first
 
     std::string Start();
     // Empty when every rule held.
-    std::string Play(const StepKind& step);
+    std::string Play(const std::string& name);
     std::string Finish(uint64_t seed);
     std::string RecentLog();
     const Times& Spent() const { return times_; }
     bool PhoneAlive() const { return gauge_ && Alive(); }
 
-    // The steps. Far ends first, then the user, then the system.
-    void ModemRingKnown() { ModemDo([&] { modem_.Ring("5551234"); }); }
-    void ModemRingUnknown() { ModemDo([&] { modem_.Ring("5550199"); }); }
-    void ModemRingHidden() { ModemDo([&] { modem_.Ring(); }); }
-    void ModemHangUp() { ModemDo([&] { modem_.HangUp(); }); }
-    void ModemAnswer() { ModemDo([&] { modem_.AnswerAsFarEnd(); }); }
-    void ModemBusy() { ModemDo([&] { modem_.Busy(); }); }
-    void ModemNoAnswer() { ModemDo([&] { modem_.NoAnswer(); }); }
-    void ModemCloseLine() { ModemDo([&] { modem_.CloseLine(); }); }
-    void ModemRemoveLine() { ModemDo([&] { modem_.RemoveLine(); }); }
-    void ModemPlugLine() { ModemDo([&] { modem_.ConfigureLive("lines data voice"); }); }
-    void ModemReinit() { ModemDo([&] { modem_.Reinit(); }); }
+    // What the steps do (the table below names them).
+    void Modem(const std::function<void(simmodem::Control&)>& command);
+    void Skype(const std::string& command);
     void SkypeCallIn();
-    void SkypeAnswer() { SkypeDo("answer"); }
-    void SkypeHangUp() { SkypeDo("hangup"); }
-    void SkypeRefuse() { SkypeDo("refuse"); }
-    void SkypeLogOut() { SkypeDo("logout"); }
-    void SkypeLogIn() { SkypeDo("login"); }
     void SkypeQuit();
     void SkypeStart();
     void PhoneKey() { PostMessageA(main_, msg::UM_PHONE_KEY, 0, 0); }
+    void ClickPhone(POINT point, const std::string& click = "click 1 ");
+    void PhoneKeys(const std::string& keys);
     void NoticeClick();
-    void CallStartKey() { ClickPhone(e2e::kCallStartKey); }
-    void CallEndKey() { ClickPhone(e2e::kCallEndKey); }
-    void SkypeKey() { ClickPhone(e2e::kSkypeKey); }
-    void ModemKey() { ClickPhone(e2e::kModemKey); }
-    void Enter() { PhoneKeys("Return"); }
-    void Escape() { PhoneKeys("Escape"); }
-    void Digits() { PhoneKeys("5 5 5 0 1 0 0"); }
-    void DoubleClickItem() { ClickPhone(e2e::ItemPoint(0), "click --repeat 2 --delay 80 1 "); }
     void TrayClick();
-    void TrayShowPhone();
-    void BookKey();
-    void Suspend() { Power({PBT_APMQUERYSUSPEND, PBT_APMSUSPEND}); }
-    void Resume() { Power({PBT_APMRESUMESUSPEND, PBT_APMRESUMEAUTOMATIC}); }
-    void RefusedSuspend() { Power({PBT_APMQUERYSUSPEND, PBT_APMQUERYSUSPENDFAILED}); }
+    void TrayMenu(bool last);
+    void Power(std::initializer_list<WPARAM> events);
 
 private:
+    static std::string BookPath() { return test::TestProgramFolder() + "Bookmark.ini"; }
     bool Alive() const { return WaitForSingleObject(gauge_.Get(), 0) == WAIT_TIMEOUT; }
     bool Settle();
-    bool Absorb(int* markers);
+    bool Absorb(int* markers, bool withModem);
     bool ReadLed();
     void TakeLine(const std::string& line);
     std::vector<FarCall> FarCalls();
@@ -170,55 +140,119 @@ private:
                                   const std::vector<FarCall>& before);
     HWND ShownWindow(const std::function<bool(HWND)>& match) const;
     void CloseEditor();
-
-    void ModemDo(const std::function<void()>& command);
-    void SkypeDo(const std::string& command);
-    bool Input(const std::string& xdotool) { return test::RunXdotool(xdotool + "mousemove " + At(kRest)); }
-    void ClickPhone(POINT point, const std::string& click = "click 1 ");
-    void PhoneKeys(const std::string& keys);
-    void Power(std::initializer_list<WPARAM> events);
+    bool Input(const std::string& xdotool) {
+        return test::RunXdotool(xdotool + "mousemove " + At(kRest));
+    }
     void Note(const std::string& text) { history_.push_back("    (" + text + ")"); }
 
     simmodem::Control modem_;
     skypesim::SimOptions skypeOptions_;
     std::unique_ptr<skypesim::SimProcess> skype_;
-    std::set<std::string> toldSkypeCalls_;
-    std::vector<FarCall> farCalls_;  // at the last look
-    std::set<Carrier> begun_;        // the carriers a call began on
-    Times times_;  // incoming calls rung while the phone was attached
+    std::set<std::string> toldSkypeCalls_;  // incoming calls rung while the phone was attached
+    int callsIn_ = 0;
     std::unique_ptr<ledsim::Control> led_;
     std::unique_ptr<test::ChildProcess> phone_;
     fw::KernelHandle gauge_;  // the phone's process, to sample and to wait on
-    test::ProcessSample started_;
-    double cpuMark_ = 0;
-    test::ProcessSample held_;  // at the last look
-    int callsIn_ = 0;
     HWND main_ = nullptr;
-    HWND box_ = nullptr;  // the Debug Window's text
-    bool clickReached_ = false;
-    std::string unquiet_;  // why the last settling ran out  // the last click on the phone met the phone
+    HWND box_ = nullptr;           // the Debug Window's text
+    test::ProcessSample started_;  // after the warm-up
+    test::ProcessSample held_;     // at the last look
+    double cpuMark_ = 0;
 
-    // What the phone showed of itself, from its log, its LED requests and its modem calls.
+    // What the phone showed of itself: its log, its LED requests, its modem calls.
     std::string read_;  // the log text taken in so far
     CallState state_ = CallState::INIT;
     Carrier callCarrier_ = Carrier::None;
+    std::set<Carrier> begun_;  // the carriers a call began on
     int ledValue_ = -1;
     uint32_t ledMark_ = 0;
     uint64_t modemMark_ = 0;
-    int markers_ = 0;  // marker lines since the last change
+    int markers_ = 0;      // marker lines since the last change
+    std::string unquiet_;  // why the last settling ran out
+
+    // The step under way.
     int lineOpens_ = 0;
     bool answered_ = false;
+    bool clickReached_ = false;  // a click met the phone
     std::vector<std::string> stepLines_;
+    std::vector<FarCall> farCalls_;  // at the last look; the far ends do nothing on their own
     std::deque<std::string> history_;
+    Times times_;
 };
 
-// The phone, should it still run, ends with its ChildProcess.
-Rig::~Rig() {
-    DeleteFileA((test::TestProgramFolder() + "Bookmark.ini").c_str());
+// Each step's name, weight, whether it may leave an error line, and what it does.
+struct StepKind {
+    const char* name;
+    int weight;
+    bool mayProvokeErrors;
+    std::function<void(Rig&)> act;
+};
+
+const std::vector<StepKind>& Steps() {
+    using M = simmodem::Control;
+    static const std::vector<StepKind> steps = {
+        {"m-ring-known", 6, true, [](Rig& r) { r.Modem([](M& m) { m.Ring("5551234"); }); }},
+        {"m-ring-unknown", 2, true, [](Rig& r) { r.Modem([](M& m) { m.Ring("5550199"); }); }},
+        {"m-ring-hidden", 2, true, [](Rig& r) { r.Modem([](M& m) { m.Ring(); }); }},
+        {"m-hangup", 5, true, [](Rig& r) { r.Modem([](M& m) { m.HangUp(); }); }},
+        {"m-answer", 3, true, [](Rig& r) { r.Modem([](M& m) { m.AnswerAsFarEnd(); }); }},
+        {"m-busy", 1, true, [](Rig& r) { r.Modem([](M& m) { m.Busy(); }); }},
+        {"m-noanswer", 1, true, [](Rig& r) { r.Modem([](M& m) { m.NoAnswer(); }); }},
+        {"m-close-line", 1, true, [](Rig& r) { r.Modem([](M& m) { m.CloseLine(); }); }},
+        {"m-remove-line", 1, true, [](Rig& r) { r.Modem([](M& m) { m.RemoveLine(); }); }},
+        {"m-plug-line", 2, true,
+         [](Rig& r) { r.Modem([](M& m) { m.ConfigureLive("lines data voice"); }); }},
+        {"m-reinit", 1, true, [](Rig& r) { r.Modem([](M& m) { m.Reinit(); }); }},
+        {"s-call-in", 6, true, [](Rig& r) { r.SkypeCallIn(); }},
+        {"s-answer", 3, true, [](Rig& r) { r.Skype("answer"); }},
+        {"s-hangup", 4, true, [](Rig& r) { r.Skype("hangup"); }},
+        {"s-refuse", 1, true, [](Rig& r) { r.Skype("refuse"); }},
+        {"s-logout", 1, true, [](Rig& r) { r.Skype("logout"); }},
+        {"s-login", 2, true, [](Rig& r) { r.Skype("login"); }},
+        {"s-quit", 1, true, [](Rig& r) { r.SkypeQuit(); }},
+        {"s-start", 2, true, [](Rig& r) { r.SkypeStart(); }},
+        {"u-phone-key", 8, true, [](Rig& r) { r.PhoneKey(); }},
+        {"u-notice", 3, true, [](Rig& r) { r.NoticeClick(); }},
+        {"u-call-start", 4, true, [](Rig& r) { r.ClickPhone(e2e::kCallStartKey); }},
+        {"u-call-end", 4, true, [](Rig& r) { r.ClickPhone(e2e::kCallEndKey); }},
+        {"u-skype-key", 2, false, [](Rig& r) { r.ClickPhone(e2e::kSkypeKey); }},
+        {"u-modem-key", 2, false, [](Rig& r) { r.ClickPhone(e2e::kModemKey); }},
+        {"u-enter", 3, true, [](Rig& r) { r.PhoneKeys("Return"); }},
+        {"u-escape", 1, false, [](Rig& r) { r.PhoneKeys("Escape"); }},
+        {"u-digits", 2, false, [](Rig& r) { r.PhoneKeys("5 5 5 0 1 0 0"); }},
+        {"u-double-click", 2, true,
+         [](Rig& r) { r.ClickPhone(e2e::ItemPoint(0), "click --repeat 2 --delay 80 1 "); }},
+        {"u-tray-click", 3, true, [](Rig& r) { r.TrayClick(); }},
+        {"u-tray-show", 3, false, [](Rig& r) { r.TrayMenu(false); }},
+        // The editor opens over the phone (on the modem side only); the next step closes it.
+        {"u-book-key", 1, false, [](Rig& r) { r.ClickPhone(e2e::kBookKey); }},
+        {"x-suspend", 1, true,
+         [](Rig& r) {
+             r.Power({PBT_APMQUERYSUSPEND, PBT_APMSUSPEND});
+         }},
+        {"x-resume", 2, true,
+         [](Rig& r) {
+             r.Power({PBT_APMRESUMESUSPEND, PBT_APMRESUMEAUTOMATIC});
+         }},
+        {"x-refused-suspend", 1, true,
+         [](Rig& r) {
+             r.Power({PBT_APMQUERYSUSPEND, PBT_APMQUERYSUSPENDFAILED});
+         }},
+    };
+    return steps;
+}
+
+const StepKind* FindStep(const std::string& name) {
+    for (const StepKind& step : Steps()) {
+        if (name == step.name) {
+            return &step;
+        }
+    }
+    return nullptr;
 }
 
 std::string Rig::Start() {
-    std::ofstream(test::TestProgramFolder() + "Bookmark.ini", std::ios::trunc)
+    std::ofstream(BookPath(), std::ios::trunc)
         << "[Alice]\nPhone_Home=\nPhone_Office=\nPhone_Mobile=5551234\n[Bob]\nPhone_Home=5550100"
            "\nPhone_Office=\nPhone_Mobile=\n";
     modem_.ResetConfiguration();
@@ -235,14 +269,16 @@ std::string Rig::Start() {
         "voxtelo.exe", "",
         std::map<std::string, std::string>{{"VOXTELO_SIMMODEM_CHANNEL", modem_.Channel()}});
     HWND debug = nullptr;
-    if (!phone_->Started() || !test::WaitUntil(
-                                  [&] {
-                                      main_ = test::DialogOfProcess("Voxtelo", phone_->ProcessId());
-                                      debug = test::DialogOfProcess("Debug Window",
-                                                                    phone_->ProcessId());
-                                      return main_ && debug;
-                                  },
-                                  kWaitMs)) {
+    const bool started = phone_->Started() && test::WaitUntil(
+                                                  [&] {
+                                                      const DWORD id = phone_->ProcessId();
+                                                      main_ = test::DialogOfProcess("Voxtelo", id);
+                                                      debug =
+                                                          test::DialogOfProcess("Debug Window", id);
+                                                      return main_ && debug;
+                                                  },
+                                                  kWaitMs);
+    if (!started) {
         return "the phone did not start";
     }
     box_ = GetDlgItem(debug, 1001);
@@ -260,23 +296,23 @@ std::string Rig::Start() {
     }
     // What the phone keeps once it has been used (the notice's pictures, the editor's), so
     // that the end's count can be held against it.
-    for (const char* warmUp : {"m-ring-known", "m-hangup", "u-tray-show", "u-modem-key",
-                               "u-book-key"}) {
-        if (std::string broken = Play(*FindStep(warmUp)); !broken.empty()) {
+    for (const char* warmUp :
+         {"m-ring-known", "m-hangup", "u-tray-show", "u-modem-key", "u-book-key"}) {
+        if (const std::string broken = Play(warmUp); !broken.empty()) {
             return std::string("warming up, ") + warmUp + ": " + broken;
         }
     }
     CloseEditor();
     const auto sample = test::SampleProcess(gauge_.Get());
-    started_ = sample.value_or(test::ProcessSample{});
+    started_ = held_ = sample.value_or(test::ProcessSample{});
     cpuMark_ = started_.cpuSeconds;
     return sample ? "" : "the phone's handles cannot be read";
 }
 
 // The new log lines, LED requests and modem calls since the last look; true when there were
-// any besides markers. What was read is cut from the front of the box, so the box's own cap,
-// which empties it with the line that overflows, is never reached.
-bool Rig::Absorb(int* markers) {
+// any besides markers. What was read is cut from the front of the box, so the box's own cap is
+// never reached. `withModem`: the modem's record too, a request to the phone's process.
+bool Rig::Absorb(int* markers, bool withModem) {
     bool changed = false;
     const std::string text = test::TextOf(box_);
     // A box that no longer starts with what was read has been cut: all of it is new.
@@ -297,14 +333,15 @@ bool Rig::Absorb(int* markers) {
         SendMessageTimeoutA(box_, EM_SETSEL, 0, static_cast<LPARAM>(read_.size()), SMTO_NORMAL,
                             kWaitMs, &result);
         // A line that came meanwhile moved the selection to the end: then nothing is cut.
-        SendMessageTimeoutA(box_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""),
-                            SMTO_NORMAL, kWaitMs, &result);
+        SendMessageTimeoutA(box_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""), SMTO_NORMAL,
+                            kWaitMs, &result);
     }
     if (ReadLed()) {
         changed = true;
         markers_ = 0;
     }
-    for (const simmodem::RecordEntry& entry : modem_.Record(modemMark_)) {
+    for (const simmodem::RecordEntry& entry :
+         withModem ? modem_.Record(modemMark_) : std::vector<simmodem::RecordEntry>{}) {
         lineOpens_ += entry.function == "lineOpenA" ? 1 : 0;
         answered_ = answered_ || entry.function == "lineAnswer";
         modemMark_ = entry.seq;
@@ -319,8 +356,7 @@ bool Rig::ReadLed() {
     bool asked = false;
     const ledsim::Snapshot leds = led_->Read(ledMark_);
     for (const ledsim::Entry& entry : leds.entries) {
-        if (entry.process == phone_->ProcessId() && entry.method == LEDSIM_METHOD_PLED &&
-            entry.Answered()) {
+        if (entry.process == phone_->ProcessId() && entry.IsPled(entry.value)) {
             ledValue_ = entry.value != 0 ? 1 : 0;
             asked = true;
         }
@@ -337,34 +373,28 @@ void Rig::TakeLine(const std::string& line) {
     }
     const std::string dialog = "VOXTELO_DIALOG : ";
     const std::string call = "VOXTELO_CALL : ";
-    if (StartsWith(line, dialog)) {
-        for (CallState state : {CallState::INIT, CallState::NORMAL, CallState::DIALING,
-                                CallState::RINGING, CallState::ANSWERING}) {
-            if (line.substr(dialog.size()) == CallStateName(state)) {
-                state_ = state;
-            }
+    for (CallState state : {CallState::INIT, CallState::NORMAL, CallState::DIALING,
+                            CallState::RINGING, CallState::ANSWERING}) {
+        if (line == dialog + CallStateName(state)) {
+            state_ = state;
         }
-    } else if (StartsWith(line, call + "ends")) {
-        callCarrier_ = Carrier::None;
-    } else if (StartsWith(line, call + "begins on Skype")) {
-        callCarrier_ = Carrier::Skype;
-    } else if (StartsWith(line, call + "begins on modem")) {
-        callCarrier_ = Carrier::Modem;
     }
-    begun_.insert(callCarrier_);
+    if (StartsWith(line, call)) {
+        callCarrier_ = StartsWith(line, call + "begins on Skype")   ? Carrier::Skype
+                       : StartsWith(line, call + "begins on modem") ? Carrier::Modem
+                                                                    : Carrier::None;
+        begun_.insert(callCarrier_);
+    }
 }
 
-// Quiet: for kQuietMs no new line but markers, no LED request, no modem call, at least two
-// markers answered meanwhile, and neither simulator holding anything for the phone.
+// Quiet: two markers answered and kQuietMs without a change, and neither simulator holding
+// anything for the phone.
 bool Rig::Settle() {
     const auto start = Clock::now();
     auto lastChange = start;
     bool markerOut = false;
     markers_ = 0;
-    for (;;) {
-        if (!Alive()) {
-            return false;
-        }
+    while (Alive()) {
         if (!markerOut) {
             markerOut = PostMessageA(main_, msg::UM_INTERNAL, msg::RECIPIENT_MODEM, kMarkerCode);
         }
@@ -372,12 +402,15 @@ bool Rig::Settle() {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
         test::PumpPending();
         int answered = 0;
-        if (Absorb(&answered)) {
+        if (Absorb(&answered, false)) {
             lastChange = Clock::now();
         }
         markerOut = markerOut && answered == 0;
-        if (markers_ >= 2 && Since(lastChange) * 1000 >= kQuietMs && FarEndsIdle()) {
-            return true;
+        if (markers_ >= 2 && Since(lastChange) * 1000 >= kQuietMs) {
+            if (!Absorb(&answered, true) && FarEndsIdle()) {
+                return true;
+            }
+            lastChange = Clock::now();
         }
         if (Since(start) * 1000 >= kSettleLimitMs) {
             unquiet_ = std::to_string(markers_) + " markers answered, the last change " +
@@ -386,6 +419,7 @@ bool Rig::Settle() {
             return false;
         }
     }
+    return false;
 }
 
 // Nothing on its way to the phone: every message for its open line fetched (a line that
@@ -408,21 +442,18 @@ std::vector<FarCall> Rig::FarCalls() {
     for (const simmodem::StatusEntry& row : modem_.Status()) {
         if (row.function == "call") {
             const std::string state = row.Text("state");
-            calls.push_back({Carrier::Modem, row.Text("handle"), row.Text("direction") == "in",
-                             state == "CONNECTED",
+            calls.push_back({Carrier::Modem, row.Text("handle"), state == "CONNECTED",
                              state == "OFFERING" && row.Text("direction") == "in"});
         }
     }
-    if (skype_) {
-        // "call <id> <partner> incoming|outgoing <status>"
-        for (const std::string& line : Split(skype_->Control().Command("status"), '\n')) {
-            std::istringstream words(line);
-            std::string keyword, id, partner, direction, status;
-            if (words >> keyword >> id >> partner >> direction >> status && keyword == "call") {
-                const bool incoming = direction == "incoming";
-                calls.push_back({Carrier::Skype, id, incoming, status == "INPROGRESS",
-                                 incoming && status == "RINGING" && toldSkypeCalls_.count(id)});
-            }
+    // "call <id> <partner> incoming|outgoing <status>"
+    for (const std::string& line : Split(skype_ ? skype_->Control().Command("status") : "", '\n')) {
+        std::istringstream words(line);
+        std::string keyword, id, partner, direction, status;
+        if (words >> keyword >> id >> partner >> direction >> status && keyword == "call") {
+            calls.push_back(
+                {Carrier::Skype, id, status == "INPROGRESS",
+                 direction == "incoming" && status == "RINGING" && toldSkypeCalls_.count(id)});
         }
     }
     return calls;
@@ -449,35 +480,38 @@ std::string Rig::CheckRules(bool mayProvokeErrors) {
     }
     const auto sample = test::SampleProcess(gauge_.Get());
     const double cpu = sample ? sample->cpuSeconds - cpuMark_ : 0;
-    cpuMark_ = sample ? sample->cpuSeconds : cpuMark_;
-    if (sample && (sample->gdiObjects != held_.gdiObjects || sample->handles != held_.handles)) {
-        Note("now " + std::to_string(sample->handles) + " handles, " +
-             std::to_string(sample->gdiObjects) + " GDI objects");
+    if (sample) {
+        cpuMark_ = sample->cpuSeconds;
+        if (sample->gdiObjects != held_.gdiObjects || sample->handles != held_.handles) {
+            Note("now " + std::to_string(sample->handles) + " handles, " +
+                 std::to_string(sample->gdiObjects) + " GDI objects");
+        }
         held_ = *sample;
     }
     if (cpu > kMaxCpuSecondsPerStep) {
         return "the step cost the phone " + std::to_string(cpu) + " s of CPU time";
     }
-    const char* state = CallStateName(state_);
+    const std::string state = CallStateName(state_);
     if (ledValue_ >= 0 && (ledValue_ == 1) != IsCallUp(state_)) {
         return std::string("the LED is ") + (ledValue_ ? "lit" : "dark") + " in " + state;
     }
-    int up = 0;
     farCalls_ = FarCalls();
-    for (const FarCall& call : farCalls_) {
-        up += call.up ? 1 : 0;
-        const char* carrier = CarrierName(call.carrier);
-        if (call.up && (state_ != CallState::ANSWERING || callCarrier_ != call.carrier)) {
-            return std::string("a call is up on ") + carrier + ", but the window is in " + state +
-                   " on " + (CarrierName(callCarrier_) ? CarrierName(callCarrier_) : "none");
-        }
-        if (call.ringing && !IsCallUp(state_)) {
-            return std::string("a call rings in on ") + carrier + ", but the window is in " +
-                   state + ": nothing answers it";
-        }
-    }
+    const auto up = std::count_if(farCalls_.begin(), farCalls_.end(),
+                                  [](const FarCall& call) { return call.up; });
     if (up > 1) {
         return std::to_string(up) + " calls are up at once";
+    }
+    for (const FarCall& call : farCalls_) {
+        const std::string carrier = CarrierName(call.carrier);
+        if (call.up && (state_ != CallState::ANSWERING || callCarrier_ != call.carrier)) {
+            const char* followed = CarrierName(callCarrier_);
+            return "a call is up on " + carrier + ", but the window is in " + state + " on " +
+                   (followed ? followed : "none");
+        }
+        if (call.ringing && !IsCallUp(state_)) {
+            return "a call rings in on " + carrier + ", but the window is in " + state +
+                   ": nothing answers it";
+        }
     }
     if (!mayProvokeErrors && !stepLines_.empty() && IsErrorLine(stepLines_.back())) {
         return "the step left an error it cannot have provoked: " + stepLines_.back();
@@ -485,44 +519,44 @@ std::string Rig::CheckRules(bool mayProvokeErrors) {
     return "";
 }
 
-// The phone key answers the call the window rings with, and it or the call-end key ends the
+// The phone key answers the call the window rings with; it, or the call-end key, ends the
 // call the window is in, at both ends.
 std::string Rig::CheckAnswerAndEnd(const std::string& step, CallState state, Carrier carrier,
                                    const std::vector<FarCall>& before) {
     const bool phoneKey = step == "u-phone-key" || step == "u-tray-click";
     const bool callEnd = step == "u-call-end" && clickReached_;
+    const std::string name = CarrierName(carrier) ? CarrierName(carrier) : "";
     for (const FarCall& call : before) {
         if (call.carrier != carrier) {
             continue;
         }
-        if (phoneKey && state == CallState::RINGING && call.ringing) {
-            const bool asked =
-                carrier == Carrier::Modem
-                    ? answered_
-                    : skype_ && skype_->Control().CountReceived("SET CALL " + call.id +
-                                                                " STATUS INPROGRESS") > 0;
-            if (!asked) {
-                return std::string("the phone key did not answer the call ringing on ") +
-                       CarrierName(carrier);
-            }
+        if (phoneKey && state == CallState::RINGING && call.ringing &&
+            !(carrier == Carrier::Modem
+                  ? answered_
+                  : skype_ && skype_->Control().CountReceived("SET CALL " + call.id +
+                                                              " STATUS INPROGRESS"))) {
+            return "the phone key did not answer the call ringing on " + name;
         }
         if ((phoneKey || callEnd) && state == CallState::ANSWERING && call.up) {
-            for (const FarCall& now : FarCalls()) {
+            for (const FarCall& now : farCalls_) {
                 if (now.carrier == carrier && now.id == call.id && now.up) {
-                    return std::string("the call on ") + CarrierName(carrier) +
-                           " is still up at its far end";
+                    return "the call on " + name + " is still up at its far end";
                 }
             }
             if (IsCallUp(state_) && callCarrier_ == carrier) {
                 return std::string("the window stays in ") + CallStateName(state_) +
-                       " after the call ended";
+                       " after its call ended";
             }
         }
     }
     return "";
 }
 
-std::string Rig::Play(const StepKind& step) {
+std::string Rig::Play(const std::string& name) {
+    const StepKind* step = FindStep(name);
+    if (!step) {
+        return "no step is called " + name;
+    }
     CloseEditor();
     stepLines_.clear();
     lineOpens_ = 0;
@@ -530,53 +564,48 @@ std::string Rig::Play(const StepKind& step) {
     clickReached_ = false;
     const CallState state = state_;
     const Carrier carrier = callCarrier_;
-    // The far ends do nothing of their own between steps: the last look still holds.
     const std::vector<FarCall> before = farCalls_;
-    history_.push_back(std::string("  ") + step.name);
+    history_.push_back("  " + name);
     auto mark = Clock::now();
     const auto lap = [&](double* total) {
         *total += Since(mark);
         mark = Clock::now();
     };
-    (this->*step.act)();
+    step->act(*this);
     lap(&times_.act);
     if (!Settle()) {
         return Alive() ? "the phone never became quiet: " + unquiet_ : "the phone has ended";
     }
     lap(&times_.settle);
-    std::string broken = CheckRules(step.mayProvokeErrors);
-    broken = broken.empty() ? CheckAnswerAndEnd(step.name, state, carrier, before) : broken;
+    std::string broken = CheckRules(step->mayProvokeErrors);
+    broken = broken.empty() ? CheckAnswerAndEnd(name, state, carrier, before) : broken;
     lap(&times_.check);
     return broken;
 }
 
-void Rig::ModemDo(const std::function<void()>& command) {
+void Rig::Modem(const std::function<void(simmodem::Control&)>& command) {
     try {
-        command();
-        modem_.WaitForMessagesTaken(kWaitMs);
+        command(modem_);
     } catch (const simmodem::ControlError& error) {
         Note(std::string("the modem refused: ") + error.what());
     }
 }
 
-void Rig::SkypeDo(const std::string& command) {
-    if (!skype_) {
-        Note("no Skype client");
-        return;
-    }
+void Rig::Skype(const std::string& command) {
     try {
-        skype_->Control().Command(command);
+        if (skype_) {
+            skype_->Control().Command(command);
+        }
     } catch (const skypesim::SimError& error) {
         Note(std::string("the client refused: ") + error.what());
     }
 }
 
+// The call reaches the phone only while the phone is attached.
 void Rig::SkypeCallIn() {
     if (!skype_) {
-        Note("no Skype client");
         return;
     }
-    // The call reaches the phone only while the phone is attached.
     bool attached = false;
     for (const std::string& line : Split(skype_->Control().Command("status"), '\n')) {
         attached = attached || (StartsWith(line, "attached ") && line.size() > 9);
@@ -592,7 +621,7 @@ void Rig::SkypeCallIn() {
 }
 
 void Rig::SkypeQuit() {
-    skype_.reset();  // asks it to quit and waits for its end
+    skype_.reset();           // asks it to quit and waits for its end
     toldSkypeCalls_.clear();  // a new client numbers its calls afresh
 }
 
@@ -627,12 +656,9 @@ void Rig::PhoneKeys(const std::string& keys) {
 
 void Rig::NoticeClick() {
     HWND notice = nullptr;
-    while ((notice = FindWindowExA(nullptr, notice, "VoxteloTaskbarNotifier", nullptr))) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(notice, &owner);
-        if (owner == phone_->ProcessId()) {
-            break;
-        }
+    DWORD owner = 0;
+    while ((notice = FindWindowExA(nullptr, notice, "VoxteloTaskbarNotifier", nullptr)) &&
+           (GetWindowThreadProcessId(notice, &owner), owner != phone_->ProcessId())) {
     }
     RECT work{};
     RECT risen{};
@@ -642,61 +668,46 @@ void Rig::NoticeClick() {
         Note("no notice risen to click");
         return;
     }
-    Input("mousemove " + At({(risen.left + risen.right) / 2, (risen.top + risen.bottom) / 2}) +
-          "click 1 ");
+    Input("mousemove " + At(Centre(risen)) + "click 1 ");
 }
 
 void Rig::TrayClick() {
     const std::vector<HWND> icons = test::TrayIconWindows();
-    if (icons.size() != 1 || !test::WaitForTrayOnScreen()) {
+    RECT icon{};
+    if (icons.size() != 1 || !test::WaitForTrayOnScreen() || !GetWindowRect(icons[0], &icon)) {
         Note("no tray icon to click");
         return;
     }
-    RECT icon{};
-    GetWindowRect(icons.front(), &icon);
-    Input("mousemove " + At({(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2}) +
-          "click 1 ");
+    Input("mousemove " + At(Centre(icon)) + "click 1 ");
 }
 
-// The icon's menu, and its first item.
-void Rig::TrayShowPhone() {
+// The icon's menu, and its first item (Show phone) or its last (Quit).
+void Rig::TrayMenu(bool last) {
     const std::vector<HWND> icons = test::TrayIconWindows();
-    if (icons.size() != 1 || !test::WaitForTrayOnScreen()) {
-        Note("no tray icon for the menu");
-        return;
-    }
     RECT icon{};
-    GetWindowRect(icons.front(), &icon);
-    test::StartXdotool("mousemove " + At({(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2}) +
-                       "click 3");
     HWND menu = nullptr;
-    if (!test::WaitUntil([&] { return (menu = test::ShownMenuOfProcess(phone_->ProcessId())); },
+    if (icons.size() != 1 || !test::WaitForTrayOnScreen() || !GetWindowRect(icons[0], &icon) ||
+        !test::StartXdotool("mousemove " + At(Centre(icon)) + "click 3") ||
+        !test::WaitUntil([&] { return (menu = test::ShownMenuOfProcess(phone_->ProcessId())); },
                          kWaitMs)) {
-        Note("the tray menu did not show");
+        Note("no tray menu");
         return;
     }
     RECT items{};
     GetWindowRect(menu, &items);
-    Input("mousemove " + At({items.left + 20, items.top + 10}) + "click 1 ");
+    Input("mousemove " + At({items.left + 20, last ? items.bottom - 8 : items.top + 10}) +
+          "click 1 ");
     test::WaitUntil([&] { return !test::ShownMenuOfProcess(phone_->ProcessId()); }, kWaitMs);
-}
-
-// The phone-book key opens the editor over the phone (on the modem side only); the next step
-// closes it again.
-void Rig::BookKey() {
-    ClickPhone(e2e::kBookKey);
 }
 
 void Rig::CloseEditor() {
     HWND editor = ShownWindow([](HWND w) { return GetDlgItem(w, 1000) != nullptr; });
-    if (!editor) {
-        return;
-    }
     RECT at{};
-    GetWindowRect(editor, &at);
-    Input("mousemove " + At({at.left + 322, at.top + 23}) + "click 1 ");
-    test::WaitUntil([&] { return !IsWindowVisible(editor); }, kWaitMs);
-    Settle();
+    if (editor && GetWindowRect(editor, &at)) {
+        Input("mousemove " + At({at.left + 322, at.top + 23}) + "click 1 ");
+        test::WaitUntil([&] { return !IsWindowVisible(editor); }, kWaitMs);
+        Settle();
+    }
 }
 
 // Sent as the system sends them, one after the other.
@@ -707,63 +718,39 @@ void Rig::Power(std::initializer_list<WPARAM> events) {
     }
 }
 
-// A way out the seed chooses; then the exit code, the LED and what the phone held.
+// What the phone holds; a way out the seed chooses; then the exit code and the LED.
 std::string Rig::Finish(uint64_t seed) {
     CloseEditor();
-    const auto sample = test::SampleProcess(gauge_.Get());
-    if (!sample) {
+    const auto held = test::SampleProcess(gauge_.Get());
+    if (!held) {
         return "the phone has ended";
     }
-    if (sample->handles > started_.handles + kHandleSlack ||
-        sample->gdiObjects > started_.gdiObjects + kGdiSlack) {
-        return "the phone holds " + std::to_string(sample->handles) + " handles and " +
-               std::to_string(sample->gdiObjects) + " GDI objects, against " +
+    if (held->handles > started_.handles + kHandleSlack ||
+        held->gdiObjects > started_.gdiObjects + kGdiSlack) {
+        return "the phone holds " + std::to_string(held->handles) + " handles and " +
+               std::to_string(held->gdiObjects) + " GDI objects, against " +
                std::to_string(started_.handles) + " and " + std::to_string(started_.gdiObjects) +
-               " after its start";
+               " after it was first used";
     }
-    const char* way = nullptr;
+    const char* const ways[] = {"WM_CLOSE", "Alt+F4", "F12", "the tray's Quit"};
+    const char* way = ways[seed % 4];
     switch (seed % 4) {
         case 0:
-            way = "WM_CLOSE";
             PostMessageA(main_, WM_CLOSE, 0, 0);
             break;
         case 1:
-            way = "Alt+F4";
-            TrayShowPhone();
-            PhoneKeys("alt+F4");
-            break;
         case 2:
-            way = "F12";
-            TrayShowPhone();
-            PhoneKeys("F12");
+            TrayMenu(false);  // the phone on screen, to type on
+            PhoneKeys(seed % 4 == 1 ? "alt+F4" : "F12");
             break;
-        default: {
-            way = "the tray's Quit";
-            const std::vector<HWND> icons = test::TrayIconWindows();
-            RECT icon{};
-            if (!icons.empty() && test::WaitForTrayOnScreen() &&
-                GetWindowRect(icons.front(), &icon)) {
-                test::StartXdotool("mousemove " +
-                                   At({(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2}) +
-                                   "click 3");
-                HWND menu = nullptr;
-                if (test::WaitUntil(
-                        [&] { return (menu = test::ShownMenuOfProcess(phone_->ProcessId())); },
-                        kWaitMs)) {
-                    RECT items{};
-                    GetWindowRect(menu, &items);
-                    Input("mousemove " + At({items.left + 20, items.bottom - 8}) + "click 1 ");
-                }
-            }
+        default:
+            TrayMenu(true);
             break;
-        }
     }
     DWORD code = 1;
-    if (!phone_->WaitForExit(kWaitMs, &code)) {
-        return std::string(way) + " did not end the phone";
-    }
-    if (code != 0) {
-        return std::string(way) + " ended the phone with exit code " + std::to_string(code);
+    if (!phone_->WaitForExit(kWaitMs, &code) || code != 0) {
+        return std::string(way) + " did not end the phone cleanly (exit code " +
+               std::to_string(code) + ")";
     }
     ReadLed();
     if (ledValue_ == 1) {
@@ -778,7 +765,7 @@ std::string Rig::Finish(uint64_t seed) {
     return "";
 }
 
-// The phone's last lines with the steps between them, then what both far ends hold now.
+// The phone's last lines with the steps between them, then what both far ends hold.
 std::string Rig::RecentLog() {
     std::string text;
     for (const std::string& line : history_) {
@@ -790,7 +777,8 @@ std::string Rig::RecentLog() {
             text += "      " + simmodem::FormatEntry(row) + "\n";
         }
         text += "    the Skype client:\n";
-        for (const std::string& line : Split(skype_ ? skype_->Control().Command("status") : "", '\n')) {
+        for (const std::string& line :
+             Split(skype_ ? skype_->Control().Command("status") : "", '\n')) {
             text += "      " + line + "\n";
         }
     } catch (const std::exception& error) {
@@ -799,66 +787,18 @@ std::string Rig::RecentLog() {
     return text;
 }
 
-// Each step's name, weight, whether it may leave an error line, and what it does.
-const StepKind kSteps[] = {
-    {"m-ring-known", 6, true, &Rig::ModemRingKnown},
-    {"m-ring-unknown", 2, true, &Rig::ModemRingUnknown},
-    {"m-ring-hidden", 2, true, &Rig::ModemRingHidden},
-    {"m-hangup", 5, true, &Rig::ModemHangUp},
-    {"m-answer", 3, true, &Rig::ModemAnswer},
-    {"m-busy", 1, true, &Rig::ModemBusy},
-    {"m-noanswer", 1, true, &Rig::ModemNoAnswer},
-    {"m-close-line", 1, true, &Rig::ModemCloseLine},
-    {"m-remove-line", 1, true, &Rig::ModemRemoveLine},
-    {"m-plug-line", 2, true, &Rig::ModemPlugLine},
-    {"m-reinit", 1, true, &Rig::ModemReinit},
-    {"s-call-in", 6, true, &Rig::SkypeCallIn},
-    {"s-answer", 3, true, &Rig::SkypeAnswer},
-    {"s-hangup", 4, true, &Rig::SkypeHangUp},
-    {"s-refuse", 1, true, &Rig::SkypeRefuse},
-    {"s-logout", 1, true, &Rig::SkypeLogOut},
-    {"s-login", 2, true, &Rig::SkypeLogIn},
-    {"s-quit", 1, true, &Rig::SkypeQuit},
-    {"s-start", 2, true, &Rig::SkypeStart},
-    {"u-phone-key", 8, true, &Rig::PhoneKey},
-    {"u-notice", 3, true, &Rig::NoticeClick},
-    {"u-call-start", 4, true, &Rig::CallStartKey},
-    {"u-call-end", 4, true, &Rig::CallEndKey},
-    {"u-skype-key", 2, false, &Rig::SkypeKey},
-    {"u-modem-key", 2, false, &Rig::ModemKey},
-    {"u-enter", 3, true, &Rig::Enter},
-    {"u-escape", 1, false, &Rig::Escape},
-    {"u-digits", 2, false, &Rig::Digits},
-    {"u-double-click", 2, true, &Rig::DoubleClickItem},
-    {"u-tray-click", 3, true, &Rig::TrayClick},
-    {"u-tray-show", 3, false, &Rig::TrayShowPhone},
-    {"u-book-key", 1, false, &Rig::BookKey},
-    {"x-suspend", 1, true, &Rig::Suspend},
-    {"x-resume", 2, true, &Rig::Resume},
-    {"x-refused-suspend", 1, true, &Rig::RefusedSuspend},
-};
-
-const StepKind* FindStep(const std::string& name) {
-    for (const StepKind& step : kSteps) {
-        if (name == step.name) {
-            return &step;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 std::vector<std::string> DrawSteps(uint64_t seed, size_t count) {
     std::vector<int> weights;
-    for (const StepKind& step : kSteps) {
+    for (const StepKind& step : Steps()) {
         weights.push_back(step.weight);
     }
     std::mt19937_64 random(seed);
     std::discrete_distribution<size_t> pick(weights.begin(), weights.end());
     std::vector<std::string> steps;
     for (size_t i = 0; i < count; ++i) {
-        steps.push_back(kSteps[pick(random)].name);
+        steps.push_back(Steps()[pick(random)].name);
     }
     return steps;
 }
@@ -880,16 +820,16 @@ std::vector<std::string> StepsToPlay(uint64_t* seed, size_t count) {
 std::string Result::Report(uint64_t seed, const std::vector<std::string>& steps) const {
     std::string text = "seed " + std::to_string(seed) + ", " + std::to_string(played) + " of " +
                        std::to_string(steps.size()) + " steps kept every rule in " +
-                       std::to_string(seconds) + " s";
+                       std::to_string(seconds) + " s\n";
     if (failure.empty()) {
-        return text + "\n";
+        return text;
     }
     const size_t shown = std::min(steps.size(), played + 1);
     std::string list;
     for (size_t i = 0; i < shown; ++i) {
         list += (i ? "," : "") + steps[i];
     }
-    text += "\nbroken: " + failure + "\nsteps:  " + list + "\nreplay: ";
+    text += "broken: " + failure + "\nsteps:  " + list + "\nreplay: ";
     text += seed ? "VOXTELO_ORDER_SEED=" + std::to_string(seed) +
                        " VOXTELO_ORDER_COUNT=" + std::to_string(shown)
                  : "VOXTELO_ORDER_STEPS=" + list;
@@ -902,7 +842,7 @@ Result Play(const std::vector<std::string>& steps, uint64_t seed, const std::str
     Result result;
     const auto start = Clock::now();
     Rig rig(channel);
-    // A simulator that cannot be reached any more (the phone that served the modem has ended)
+    // A simulator that can no longer be reached (the phone that served the modem has ended)
     // throws: that too breaks the run.
     const auto guarded = [&](const std::function<std::string()>& part) -> std::string {
         try {
@@ -914,21 +854,19 @@ Result Play(const std::vector<std::string>& steps, uint64_t seed, const std::str
     };
     result.failure = guarded([&] { return rig.Start(); });
     for (size_t i = 0; i < steps.size() && result.failure.empty(); ++i) {
-        const StepKind* step = FindStep(steps[i]);
-        result.failure = step ? guarded([&] { return rig.Play(*step); })
-                              : "no step is called " + steps[i];
+        result.failure = guarded([&] { return rig.Play(steps[i]); });
         if (result.failure.empty()) {
             ++result.played;
         } else {
-            result.failure = "step " + std::to_string(i + 1) + " (" + steps[i] + "): " +
-                             result.failure + "\n    the phone's last lines:\n" + rig.RecentLog();
+            result.failure =
+                "step " + std::to_string(i + 1) + " (" + steps[i] + "): " + result.failure;
         }
     }
     if (result.failure.empty()) {
         result.failure = guarded([&] { return rig.Finish(seed); });
-        if (!result.failure.empty()) {
-            result.failure += "\n    the phone's last lines:\n" + rig.RecentLog();
-        }
+    }
+    if (!result.failure.empty()) {
+        result.failure += "\n    the phone's last lines:\n" + rig.RecentLog();
     }
     result.seconds = Since(start);
     result.spent = rig.Spent();
