@@ -158,6 +158,7 @@ private:
     test::ProcessSample started_;  // after the warm-up
     test::ProcessSample held_;     // at the last look
     double cpuMark_ = 0;
+    DWORD lastTrayClick_ = 0;
 
     // What the phone showed of itself: its log, its LED requests, its modem calls.
     std::string read_;  // the log text taken in so far
@@ -416,6 +417,18 @@ bool Rig::Settle() {
             unquiet_ = std::to_string(markers_) + " markers answered, the last change " +
                        std::to_string(static_cast<int>(Since(lastChange) * 1000)) +
                        " ms ago, the far ends " + (FarEndsIdle() ? "idle" : "busy");
+            // Frozen or running away: one more marker tells which.
+            const auto late = Clock::now();
+            answered = 0;
+            PostMessageA(main_, msg::UM_INTERNAL, msg::RECIPIENT_MODEM, kMarkerCode);
+            while (Alive() && answered == 0 && Since(late) * 1000 < kSettleLimitMs) {
+                Sleep(20);
+                Absorb(&answered, false);
+            }
+            unquiet_ += answered ? "; it answered again after " +
+                                       std::to_string(static_cast<int>(Since(late) * 1000)) +
+                                       " ms"
+                                 : "; it answers no more";
             return false;
         }
     }
@@ -671,6 +684,8 @@ void Rig::NoticeClick() {
     Input("mousemove " + At(Centre(risen)) + "click 1 ");
 }
 
+// One click: a second one within the double-click time would make a double click, which the
+// tray takes as the first click only.
 void Rig::TrayClick() {
     const std::vector<HWND> icons = test::TrayIconWindows();
     RECT icon{};
@@ -678,7 +693,12 @@ void Rig::TrayClick() {
         Note("no tray icon to click");
         return;
     }
+    const DWORD since = GetTickCount() - lastTrayClick_;
+    if (since <= GetDoubleClickTime() + 50) {
+        Sleep(GetDoubleClickTime() + 50 - since);
+    }
     Input("mousemove " + At(Centre(icon)) + "click 1 ");
+    lastTrayClick_ = GetTickCount();
 }
 
 // The icon's menu, and its first item (Show phone) or its last (Quit).
