@@ -140,8 +140,9 @@ private:
                                   const std::vector<FarCall>& before);
     HWND ShownWindow(const std::function<bool(HWND)>& match) const;
     void CloseEditor();
+    // xdotool's own output (the focused window's number) would only clutter the report.
     bool Input(const std::string& xdotool) {
-        return test::RunXdotool(xdotool + "mousemove " + At(kRest));
+        return test::RunXdotool(xdotool + "mousemove " + At(kRest) + ">/dev/null");
     }
     void Note(const std::string& text) { history_.push_back("    (" + text + ")"); }
 
