@@ -427,8 +427,7 @@ bool Rig::Settle() {
                 Absorb(&answered, false);
             }
             unquiet_ += answered ? "; it answered again after " +
-                                       std::to_string(static_cast<int>(Since(late) * 1000)) +
-                                       " ms"
+                                       std::to_string(static_cast<int>(Since(late) * 1000)) + " ms"
                                  : "; it answers no more";
             return false;
         }

@@ -125,7 +125,11 @@ TEST_F(CallStateTest, ConnectionAndUserStatus) {
         Posts posts;
         Strings sent;
     } cases[] = {
-        {"CONNSTATUS ONLINE", CallState::ANSWERING, {"ONLINE", "me", "ONLINE"}, {}, {"SEARCH FRIENDS"}},
+        {"CONNSTATUS ONLINE",
+         CallState::ANSWERING,
+         {"ONLINE", "me", "ONLINE"},
+         {},
+         {"SEARCH FRIENDS"}},
         {"CONNSTATUS OFFLINE", CallState::INIT, {"OFFLINE", "", ""}, {kStatePost}, {}},
         {"CONNSTATUS CONNECTING", CallState::INIT, {"CONNECTING", "", ""}, {kStatePost}, {}},
         {"CONNSTATUS PAUSING", CallState::INIT, {"PAUSING", "", ""}, {kStatePost}, {}},
