@@ -166,6 +166,7 @@ private:
     CallState state_ = CallState::INIT;
     Carrier callCarrier_ = Carrier::None;
     std::set<Carrier> begun_;  // the carriers a call began on
+    size_t played_ = 0;
     int ledValue_ = -1;
     uint32_t ledMark_ = 0;
     uint64_t modemMark_ = 0;
@@ -526,7 +527,11 @@ std::string Rig::CheckRules(bool mayProvokeErrors) {
                    ": nothing answers it";
         }
     }
-    if (!mayProvokeErrors && !stepLines_.empty() && IsErrorLine(stepLines_.back())) {
+    // The modem's own retries of a lost line come when their period is over, not with a step.
+    const bool retried = std::any_of(stepLines_.begin(), stepLines_.end(), [](const auto& line) {
+        return line.find("opening the modem line again") != std::string::npos;
+    });
+    if (!mayProvokeErrors && !retried && !stepLines_.empty() && IsErrorLine(stepLines_.back())) {
         return "the step left an error it cannot have provoked: " + stepLines_.back();
     }
     return "";
@@ -585,6 +590,7 @@ std::string Rig::Play(const std::string& name) {
         mark = Clock::now();
     };
     step->act(*this);
+    ++played_;
     lap(&times_.act);
     if (!Settle()) {
         return Alive() ? "the phone never became quiet: " + unquiet_ : "the phone has ended";
@@ -776,9 +782,9 @@ std::string Rig::Finish(uint64_t seed) {
     if (ledValue_ == 1) {
         return std::string(way) + " left the LED lit";
     }
-    // An order in which no call ever began on a carrier has tested little of it.
+    // A long order in which no call ever began on a carrier has tested little of it.
     for (Carrier carrier : {Carrier::Modem, Carrier::Skype}) {
-        if (!begun_.count(carrier)) {
+        if (played_ >= 100 && !begun_.count(carrier)) {
             return std::string("no call ever began on ") + CarrierName(carrier);
         }
     }
@@ -824,12 +830,11 @@ std::vector<std::string> DrawSteps(uint64_t seed, size_t count) {
 }
 
 std::vector<std::string> StepsToPlay(uint64_t* seed, size_t count) {
-    if (const char* list = std::getenv("VOXTELO_ORDER_STEPS")) {
-        *seed = 0;
-        return Split(list, ',');
-    }
-    if (const char* given = std::getenv("VOXTELO_ORDER_SEED")) {
-        *seed = std::strtoull(given, nullptr, 10);
+    const char* list = std::getenv("VOXTELO_ORDER_STEPS");
+    const char* given = std::getenv("VOXTELO_ORDER_SEED");
+    *seed = given ? std::strtoull(given, nullptr, 10) : list ? 0 : *seed;
+    if (list) {
+        return Split(list, ',');  // the seed then only picks the way out
     }
     if (const char* given = std::getenv("VOXTELO_ORDER_COUNT")) {
         count = std::strtoull(given, nullptr, 10);
@@ -850,9 +855,7 @@ std::string Result::Report(uint64_t seed, const std::vector<std::string>& steps)
         list += (i ? "," : "") + steps[i];
     }
     text += "broken: " + failure + "\nsteps:  " + list + "\nreplay: ";
-    text += seed ? "VOXTELO_ORDER_SEED=" + std::to_string(seed) +
-                       " VOXTELO_ORDER_COUNT=" + std::to_string(shown)
-                 : "VOXTELO_ORDER_STEPS=" + list;
+    text += "VOXTELO_ORDER_SEED=" + std::to_string(seed) + " VOXTELO_ORDER_STEPS=" + list;
     return text +
            " tools/wine.sh session --prefix build/win64/wineprefix tools/wine.sh run "
            "build/win64/bin/e2e_order_test.exe\n";

@@ -16,7 +16,7 @@ std::vector<std::string> DrawSteps(uint64_t seed, size_t count);
 
 // The steps to play as the environment names them: VOXTELO_ORDER_STEPS (a comma-separated
 // list), else VOXTELO_ORDER_SEED and VOXTELO_ORDER_COUNT, else `seed` and `count`. `seed` is
-// set to the seed used (0 for a given list).
+// set to the seed used, which also picks the way out (0 for a list without a seed).
 std::vector<std::string> StepsToPlay(uint64_t* seed, size_t count);
 
 // Where the steps' time went, in seconds: acting, waiting for the phone to be quiet, checking.
