@@ -18,18 +18,6 @@ const char* StateWords(CallState state) {
     return "no line";
 }
 
-const char* CarrierName(Carrier carrier) {
-    switch (carrier) {
-        case Carrier::Skype:
-            return "Skype";
-        case Carrier::Modem:
-            return "modem";
-        case Carrier::None:
-            break;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 std::string TrayTipText(CallState state, Carrier carrier, const std::string& party) {

@@ -8,6 +8,7 @@
 #include "app/AboutDlg.h"
 #include "app/CommandLine.h"
 #include "app/LedDevice.h"
+#include "app/LedRequest.h"
 #include "app/MainSkinHost.h"
 #include "app/TrayIcon.h"
 #include "calllog/CallLog.h"
@@ -34,6 +35,8 @@ CVoxteloDlg::~CVoxteloDlg() {
     // The tray goes first, out of reach while it goes: the end of its window hands the
     // activation back to this window, whose handlers would otherwise touch it half destroyed.
     tray_.reset();
+    // F12 ends the run without closing.
+    TurnLedOff();
     // Ended without a close (F12): the calls still up are logged as they stand.
     EndCallLog();
 }
@@ -141,6 +144,7 @@ std::optional<LRESULT> CVoxteloDlg::OnMessage(UINT message, WPARAM wParam, LPARA
         CloseNow();
     }
     if (handlerDepth_ == 0 && !closed_) {
+        WatchCall();
         UpdateTray();
     }
     if (error) {
@@ -217,13 +221,16 @@ LRESULT CVoxteloDlg::OnPowerBroadcast(WPARAM event) {
         case PBT_APMBATTERYLOW:
             PostMessageA(Handle(), msg::UM_INTERNAL, msg::RECIPIENT_SKYPE, msg::EV_SKYPE_HANGUP);
             if (modem_) {
-                modem_->Reset();
+                // Skype is told above: the key the reset posts must not end a call again,
+                // which would open the line the suspend is closing.
+                modem_->Reset(msg::PHONE_KEY_MODEM_BACK);
                 modem_->ReleaseDevice();
             }
             break;
         case PBT_APMRESUMECRITICAL:
         case PBT_APMRESUMESUSPEND:
         case PBT_APMRESUMEAUTOMATIC:
+        case PBT_APMQUERYSUSPENDFAILED:  // the system stays up: so must the line
             if (modem_) {
                 modem_->Initialize();
             }
@@ -252,5 +259,15 @@ void CVoxteloDlg::CloseNow() {
     skin_.reset();  // every widget, then the board, then the pictures
     skype_.reset();
     modem_.reset();  // closes the modem line
+    TurnLedOff();
     OnCancel();
+}
+
+// The LED belongs to the notebook, not to the process: a phone that ends with a call up must
+// not leave it lit.
+void CVoxteloDlg::TurnLedOff() {
+    if (ledLit_) {
+        LedDevice::SetLed(led::kMethodPled, 0);
+        ledLit_ = false;
+    }
 }

@@ -117,6 +117,7 @@ private:
     void OnPaint();
     void OnClose();
     void CloseNow();
+    void TurnLedOff();
     LRESULT OnPowerBroadcast(WPARAM event);
     void OnTimer(UINT_PTR id);
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
@@ -132,8 +133,11 @@ private:
     void SyncCarrier();
     void OnSkypeStateChanged();
     void OnModemStateChanged();
+    void FollowModemRinging();
+    void FollowRingingCall();
     void OnCallerInfo();
-    LRESULT OnPhoneKey(WPARAM from);
+    void WatchCall();
+    LRESULT OnPhoneKey(WPARAM origin);
     LRESULT OnNotifierClicked();
     void StartSkypeCall(const std::string& target);
     void DialModem(const std::string& number);
@@ -159,6 +163,7 @@ private:
     bool startHidden_ = true;
     bool debugEnabled_ = false;
     bool ledAvailable_ = false;
+    bool ledLit_ = false;  // the value of the last LED request
     bool hasFocus_ = false;
     std::string ringPath_;
     RingSound ring_;
@@ -166,6 +171,7 @@ private:
     bool dialStringTyped_ = false;  // typed on the keys or handed over, not a selection's
     std::string callerNumber_;
     std::string callerName_;
+    Carrier callCarrier_ = Carrier::None;  // the carrier of the call followed, none between calls
 
     // Closing waits until no handler of this window is on the stack, so the back-ends are
     // never destroyed under their own code (a message box, a nested Skype reply).

@@ -109,7 +109,8 @@ void CVoxteloDlg::SyncCarrier() {
     }
     if (ledAvailable_) {
         // A failed request changes nothing and is not reported.
-        LedDevice::SetLed(led::kMethodPled, IsCallUp(dialogState_) ? 1 : 0);
+        ledLit_ = IsCallUp(dialogState_);
+        LedDevice::SetLed(led::kMethodPled, ledLit_ ? 1 : 0);
     }
     PostRepaint();
 }
@@ -145,6 +146,7 @@ void CVoxteloDlg::OnSkypeStateChanged() {
             }
             break;
     }
+    FollowRingingCall();
     SyncCarrier();
 }
 
@@ -156,6 +158,9 @@ void CVoxteloDlg::OnModemStateChanged() {
     if (IsSecondCall(modem)) {
         return;
     }
+    // A modem call that rang beside a Skype call and is gone takes its notice with it, but not
+    // the window: the Skype call is still up, and only its own end may leave it.
+    const bool besideSkypeCall = activeCarrier_ == Carrier::Skype && IsCallUp(dialogState_);
     switch (modem) {
         case CallState::INIT:
             callerName_.clear();
@@ -167,8 +172,10 @@ void CVoxteloDlg::OnModemStateChanged() {
             }
             break;
         case CallState::NORMAL:
-            SetDialogState(CallState::NORMAL);
-            SelectCarrier(Carrier::Modem);
+            if (!besideSkypeCall) {
+                SetDialogState(CallState::NORMAL);
+                SelectCarrier(Carrier::Modem);
+            }
             callerName_.clear();
             callerNumber_.clear();
             HideCallNotice();
@@ -180,12 +187,50 @@ void CVoxteloDlg::OnModemStateChanged() {
             ShowCallNotice(NoticeText("%s\n%s"), IDB_NOTICE_CALL);
             break;
         case CallState::RINGING:
-            SetDialogState(CallState::RINGING);
-            SelectCarrier(Carrier::Modem);
-            ShowCallNotice(NoticeText("%s\n%s"), IDB_NOTICE_INCOMING);
+            FollowModemRinging();
             break;
     }
+    FollowRingingCall();
     SyncCarrier();
+}
+
+void CVoxteloDlg::FollowModemRinging() {
+    SetDialogState(CallState::RINGING);
+    SelectCarrier(Carrier::Modem);
+    ShowCallNotice(NoticeText("%s\n%s"), IDB_NOTICE_INCOMING);
+}
+
+// Out of a call (the one it followed has ended, or its carrier is lost), the window takes up a
+// call still ringing on either back-end, as if it had rung just now: otherwise the phone key,
+// the notice and the call-start key would never answer it.
+void CVoxteloDlg::FollowRingingCall() {
+    if (IsCallUp(dialogState_)) {
+        return;
+    }
+    if (ModemState() == CallState::RINGING) {
+        FollowModemRinging();
+    } else if (SkypeState() == CallState::RINGING) {
+        SetDialogState(CallState::RINGING);
+        SelectCarrier(Carrier::Skype);
+    }
+}
+
+// The one place where the window sees a call begin and end: after every message, the carrier
+// of the call it follows is compared with the one before. A call handed from one carrier to
+// the other ends on the first and begins on the second.
+void CVoxteloDlg::WatchCall() {
+    const Carrier now = IsCallUp(dialogState_) ? activeCarrier_ : Carrier::None;
+    if (now == callCarrier_) {
+        return;
+    }
+    if (callCarrier_ != Carrier::None) {
+        SendDebugText(fw::Format("VOXTELO_CALL : ends on %s\n", CarrierName(callCarrier_)));
+    }
+    if (now != Carrier::None) {
+        SendDebugText(fw::Format("VOXTELO_CALL : begins on %s, %s\n", CarrierName(now),
+                                 dialogState_ == CallState::RINGING ? "incoming" : "outgoing"));
+    }
+    callCarrier_ = now;
 }
 
 // The notice keeps its picture, which the state change just before set. A modem call that
@@ -210,9 +255,11 @@ void CVoxteloDlg::OnCallerInfo() {
 
 void CVoxteloDlg::OnCallStart() {
     if (dialogState_ == CallState::RINGING) {
-        if (activeCarrier_ == Carrier::Skype) {
+        // Only a back-end that rings is answered: a failed answer resets the modem, whose
+        // phone key would otherwise answer again, and again.
+        if (activeCarrier_ == Carrier::Skype && SkypeState() == CallState::RINGING) {
             PostToSkype(msg::EV_SKYPE_ANSWER);
-        } else if (activeCarrier_ == Carrier::Modem && modem_) {
+        } else if (activeCarrier_ == Carrier::Modem && ModemState() == CallState::RINGING) {
             modem_->Answer();
         }
         return;
@@ -254,8 +301,11 @@ void CVoxteloDlg::OnCallEnd() {
     }
 }
 
-// Enter: dials what is selected, whatever the call state.
+// Enter: dials what is selected while no call is up.
 void CVoxteloDlg::DialSelection() {
+    if (dialogState_ != CallState::NORMAL) {
+        return;
+    }
     if (activeCarrier_ == Carrier::Skype) {
         const std::optional<std::string> selected = SelectedSkypeHandle();
         if (selected && !fw::Trim(*selected).empty()) {
@@ -274,31 +324,28 @@ void CVoxteloDlg::DialSelection() {
     }
 }
 
+// A call that cannot start leaves the phone on screen, where the user still is.
 void CVoxteloDlg::StartSkypeCall(const std::string& target) {
-    if (skype_) {
-        skype_->SendCommand("CALL " + target);
+    if (skype_ && skype_->SendCommand("CALL " + target)) {
+        Hide();
     }
-    Hide();
     PostRepaint();
 }
 
 void CVoxteloDlg::DialModem(const std::string& number) {
-    if (modem_) {
-        modem_->Dial(number);
+    if (modem_ && modem_->Dial(number)) {
+        ClosePopup();
+        Hide();
     }
-    ClosePopup();
-    Hide();
     PostRepaint();
 }
 
-// The modem's own key after a call only brings the window back: a call that began meanwhile
-// is the person's to answer, and a missed call stays unseen until the person looks.
-LRESULT CVoxteloDlg::OnPhoneKey(WPARAM from) {
-    if (from == msg::PHONE_KEY_AFTER_CALL) {
-        if (!IsCallUp(dialogState_)) {
-            Show(SW_SHOWNORMAL);
-            startHidden_ = false;
-        }
+LRESULT CVoxteloDlg::OnPhoneKey(WPARAM origin) {
+    // A modem call that ended on its own brings the window back, but it is no press of the
+    // key: it must not answer or end a call on the other carrier, nor count as the person
+    // looking at the missed calls.
+    const bool pressed = origin != msg::PHONE_KEY_MODEM_BACK;
+    if (!pressed && IsCallUp(dialogState_)) {
         return 0;
     }
     switch (dialogState_) {
@@ -315,7 +362,9 @@ LRESULT CVoxteloDlg::OnPhoneKey(WPARAM from) {
             // when the sender of the key passed it on (LetPhoneComeForward).
             SetForegroundWindow(Handle());
             startHidden_ = false;
-            MarkCallsSeen();
+            if (pressed) {
+                MarkCallsSeen();
+            }
             break;
     }
     return 0;
@@ -329,7 +378,7 @@ LRESULT CVoxteloDlg::OnNotifierClicked() {
     }
     TrackUserEnd(Carrier::Modem);
     if (modem_) {
-        modem_->Reset();
+        modem_->Reset(msg::PHONE_KEY_MODEM_BACK);  // the key posted here is the one press
     }
     HideCallNotice();
     Post(msg::UM_PHONE_KEY);

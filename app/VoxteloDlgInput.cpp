@@ -124,13 +124,15 @@ void CVoxteloDlg::OnClick(ui::SkinWidget& widget, POINT point) {
         case ui::WID_CLOSE:
             Hide();  // the program keeps running
             return;
+        // As the arrow keys: a carrier is chosen only while no call is up, or the call keys
+        // would act on a carrier that has no call.
         case ui::WID_SKYPE:
-            if (SkypeState() == CallState::NORMAL) {
+            if (dialogState_ == CallState::NORMAL && SkypeState() == CallState::NORMAL) {
                 SelectCarrier(Carrier::Skype);
             }
             return;
         case ui::WID_MODEM:
-            if (ModemState() == CallState::NORMAL) {
+            if (dialogState_ == CallState::NORMAL && ModemState() == CallState::NORMAL) {
                 SelectCarrier(Carrier::Modem);
             }
             return;
@@ -162,7 +164,8 @@ void CVoxteloDlg::OnClick(ui::SkinWidget& widget, POINT point) {
 
 // The system has delivered the button-up first, so the click on the same widget has run.
 // A list item out of view is no more a target for a double click than for a click: it
-// would call a contact, or open the numbers of an entry, that nobody can see.
+// would call a contact, or open the numbers of an entry, that nobody can see. A contact or a
+// number is called only while no call is up, as Enter does.
 void CVoxteloDlg::OnLButtonDblClk(POINT point) {
     ui::SkinWidget* hover = skin_ ? skin_->HoverWidget() : nullptr;
     if (!hover) {
@@ -171,6 +174,10 @@ void CVoxteloDlg::OnLButtonDblClk(POINT point) {
     const bool listItem =
         hover->Id() == ui::WID_SKYPE_CONTACT || hover->Id() == ui::WID_BOOK_CONTACT;
     if (listItem && !skin_->IsInListView(point.x, point.y)) {
+        return;
+    }
+    const bool calls = hover->Id() == ui::WID_SKYPE_CONTACT || hover->Id() == ui::WID_NUMBER;
+    if (calls && dialogState_ != CallState::NORMAL) {
         return;
     }
     switch (hover->Id()) {

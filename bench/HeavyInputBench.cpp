@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "bench/ProcessGauge.h"
+#include "tests/support/ProcessGauge.h"
 #include "bench/RunningPhone.h"
 #include "core/Messages.h"
 #include "sim/skype/SimProcess.h"
@@ -227,7 +227,7 @@ void MeasureBook(const char* name, int entries, int runs, simmodem::Control& mod
         shown.push_back(MsSince(start));
         fw::KernelHandle process(
             OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, phone.Id()));
-        const auto sample = bench::SampleProcess(process.Get());
+        const auto sample = test::SampleProcess(process.Get());
         cpu.push_back(sample ? sample->cpuSeconds * 1000.0 : 0.0);
         stalls.push_back(probe.LongestMs());
         bench::ClosePhone(phone);

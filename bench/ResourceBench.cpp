@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/ProcessGauge.h"
+#include "tests/support/ProcessGauge.h"
 #include "bench/RunningPhone.h"
 #include "framework/Handles.h"
 #include "sim/skype/SimProcess.h"
@@ -74,12 +74,12 @@ int main(int argc, char** argv) {
         Check(test::WaitUntil([&] { return HiddenAndReady(phone); }, bench::kPhoneWaitMs),
               "the phone did not become hidden and ready");
         startMs.push_back(MsSince(start));
-        const auto ready = bench::SampleProcess(OpenForSamples(phone.Id()).Get());
+        const auto ready = test::SampleProcess(OpenForSamples(phone.Id()).Get());
         Check(ready.has_value(), "the phone cannot be measured");
         startCpuMs.push_back(ready->cpuSeconds * 1000.0);
         bench::WaitForSkypeLink(phone, skype);
 
-        const auto sample = bench::SampleProcess(OpenForSamples(phone.Id()).Get());
+        const auto sample = test::SampleProcess(OpenForSamples(phone.Id()).Get());
         Check(sample.has_value(), "the phone cannot be measured");
         privateMiB.push_back(sample->privateBytes / 1048576.0);
         handles.push_back(sample->handles);
@@ -103,10 +103,10 @@ int main(int argc, char** argv) {
     bench::RunningPhone phone = bench::StartPhone(modem, skype);
     Sleep(5000);  // the friends' details have come in
     const fw::KernelHandle process = OpenForSamples(phone.Id());
-    const auto before = bench::SampleProcess(process.Get());
+    const auto before = test::SampleProcess(process.Get());
     const Clock::time_point idleStart = Clock::now();
     Sleep(idleSeconds * 1000);
-    const auto after = bench::SampleProcess(process.Get());
+    const auto after = test::SampleProcess(process.Get());
     const double wallSeconds = MsSince(idleStart) / 1000.0;
     Check(before && after, "the phone cannot be measured");
     std::printf("%-44s %9.3f %% of one core (%.2f s of CPU in %.1f s)\n",

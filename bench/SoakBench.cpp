@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/ProcessGauge.h"
+#include "tests/support/ProcessGauge.h"
 #include "bench/RunningPhone.h"
 #include "core/Messages.h"
 #include "framework/Handles.h"
@@ -23,7 +23,7 @@
 namespace {
 
 using bench::Check;
-using bench::ProcessSample;
+using test::ProcessSample;
 using Clock = std::chrono::steady_clock;
 
 constexpr char kChannel[] = "soak_bench";
@@ -116,7 +116,7 @@ public:
     }
 
     ProcessSample Sample() {
-        const auto sample = bench::SampleProcess(process_.Get());
+        const auto sample = test::SampleProcess(process_.Get());
         Check(sample.has_value(), "the phone is gone");
         return *sample;
     }

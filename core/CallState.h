@@ -38,3 +38,16 @@ enum class Carrier : int32_t {
     Skype = 2,
     Modem = 3,
 };
+
+// The carrier's name as the phone says it; null for none.
+inline const char* CarrierName(Carrier carrier) {
+    switch (carrier) {
+        case Carrier::Skype:
+            return "Skype";
+        case Carrier::Modem:
+            return "modem";
+        case Carrier::None:
+            break;
+    }
+    return nullptr;
+}

@@ -22,7 +22,10 @@ constexpr unsigned UM_NOTIFIER_CLICKED = kWmUser + 3;  // from the call notice, 
 constexpr unsigned UM_DEBUG_TEXT = kWmUser + 10;       // sent to the "Debug Window"; wParam 0,
                                                        // lParam a COPYDATASTRUCT with one text
 constexpr unsigned UM_PHONE_KEY = kWmUser + 153;  // 0x499, any process: show / answer / hang up
-constexpr unsigned PHONE_KEY_AFTER_CALL = 1;  // its wParam from the modem after a call: show only
+// The wParam of the UM_PHONE_KEY ModemPhone posts when a call ended on its own (the far end
+// hung up, the line failed) or the window has ended the calls itself: no press of the key, it
+// only brings the idle window back.
+constexpr unsigned PHONE_KEY_MODEM_BACK = 0x4D42;
 
 // Messages of the tray icon's own hidden window (app/TrayIcon.h), not of the main window.
 constexpr unsigned UM_TRAY_NOTIFY = kWmUser + 20;  // from the shell: lParam the mouse message

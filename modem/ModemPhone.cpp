@@ -50,14 +50,14 @@ void ModemPhone::Initialize() {
     }
 }
 
-void ModemPhone::Reset() {
+void ModemPhone::Reset(WPARAM phoneKey) {
     retryWait_.Cancel();
     attemptsLeft_ = retry_.attempts;
     device_.reset();  // drops a call in progress and closes the line
     Initialize();
     callerNumber_.clear();
     callerName_.clear();
-    PostMessageA(window_, msg::UM_PHONE_KEY, msg::PHONE_KEY_AFTER_CALL, 0);
+    PostMessageA(window_, msg::UM_PHONE_KEY, phoneKey, 0);
 }
 
 void ModemPhone::ReleaseDevice() {
@@ -65,21 +65,22 @@ void ModemPhone::ReleaseDevice() {
     device_.reset();
 }
 
-void ModemPhone::Dial(const std::string& number) {
+bool ModemPhone::Dial(const std::string& number) {
     if (!device_) {
         Log("no modem line: the call to " + number + " is not placed");
-        return;
+        return false;
     }
     const int32_t result = device_->MakeCall(number.c_str());
     if (result != 0) {
         Log(LineErrorName(result));
         Reset();
-        return;
+        return false;
     }
     SetState(CallState::DIALING);
     callerNumber_ = number;
     callerName_ = LookupName(number);
     PostToWindow(msg::EV_CALLER_INFO);
+    return true;
 }
 
 void ModemPhone::Answer() {
@@ -107,7 +108,8 @@ LRESULT ModemPhone::OnEvent(int code) {
             break;
         case msg::MODEM_EV_CALL_ENDED:
             Log("");
-            Reset();
+            // Not the user's doing: a call on the other carrier must not take it for a press.
+            Reset(msg::PHONE_KEY_MODEM_BACK);
             break;
         case msg::MODEM_EV_OFFERING:
             SetState(CallState::RINGING);
@@ -174,7 +176,7 @@ void ModemPhone::OnRequestFailed() {
     }
     // The dial or answer was refused after all: that call is over.
     Log(LineErrorName(error));
-    Reset();
+    Reset(msg::PHONE_KEY_MODEM_BACK);
 }
 
 void ModemPhone::OnLineLost(const std::string& why) {
@@ -190,7 +192,8 @@ void ModemPhone::OnLineLost(const std::string& why) {
         ReopenLostLine();
     }
     if (callWasUp) {
-        PostMessageA(window_, msg::UM_PHONE_KEY, msg::PHONE_KEY_AFTER_CALL, 0);  // the window comes back, as after a call
+        // The window comes back, as after a call.
+        PostMessageA(window_, msg::UM_PHONE_KEY, msg::PHONE_KEY_MODEM_BACK, 0);
     }
 }
 

@@ -38,11 +38,14 @@ public:
     void Initialize();
     // The only way back from a call: a fresh device and line, the caller forgotten, and
     // UM_PHONE_KEY posted so the window comes back. A lost line gets its attempts back.
-    void Reset();
+    // `phoneKey` is that message's wParam: 0 as the key's press, PHONE_KEY_MODEM_BACK where
+    // the window has already done what a press would.
+    void Reset(WPARAM phoneKey = 0);
     // Closes the line and keeps the state (suspend); a lost line is not tried again.
     void ReleaseDevice();
 
-    void Dial(const std::string& number);
+    // False when no call could be placed (no line, or the modem refused it at once).
+    bool Dial(const std::string& number);
     void Answer();
     // One code of the line-message thread (or EV_BOOK_RELOAD); always 1.
     LRESULT OnEvent(int code);

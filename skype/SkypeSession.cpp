@@ -126,6 +126,18 @@ void SkypeSession::OnUser(const Words& words, const std::string& text) {
 
 void SkypeSession::OnCall(const Words& words) {
     const std::string& callId = words.At(1);
+    if (IsAnotherCall(callId)) {
+        // One call at a time: a second one is refused by its own id, and nothing said of it
+        // may end, answer or replace the call that is up.
+        const std::string& kind = words.At(2);
+        if (kind == "STATUS" || kind == "PARTNER_HANDLE") {
+            const std::string& value = words.At(3);
+            if (kind == "STATUS" && IsOneOf(value, {"RINGING", "ROUTING"})) {
+                Send("SET CALL " + callId + " STATUS FINISHED");
+            }
+        }
+        return;
+    }
     currentCall_ = callId;
     const std::string& kind = words.At(2);
     if (kind == "STATUS") {
@@ -134,6 +146,10 @@ void SkypeSession::OnCall(const Words& words) {
         partnerHandle_ = words.At(3);
         PostToWindow(msg::EV_SKYPE_PARTNER);
     }
+}
+
+bool SkypeSession::IsAnotherCall(const std::string& callId) const {
+    return IsCallUp(GetState()) && !currentCall_.empty() && callId != currentCall_;
 }
 
 void SkypeSession::OnCallStatus(const std::string& callId, const std::string& status) {
@@ -165,7 +181,11 @@ void SkypeSession::OnCallStatus(const std::string& callId, const std::string& st
 
 void SkypeSession::OnConnectionStatus(const std::string& value) {
     if (value == "ONLINE") {
-        SetState(CallState::NORMAL);
+        // Being online ends no call: a poll pass that asks again while one rings or is up
+        // (after an attach) would otherwise lose it.
+        if (!IsCallUp(GetState())) {
+            SetState(CallState::NORMAL);
+        }
         Send("SEARCH FRIENDS");
         SetStatusText(connectionStatus_, value);
     } else if (IsOneOf(value, {"OFFLINE", "CONNECTING", "PAUSING", "LOGGEDOUT"})) {

@@ -105,6 +105,8 @@ private:
     void OnUsers(const Words& words);
     void OnUser(const Words& words, const std::string& text);
     void OnCall(const Words& words);
+    // A call is up and the text names a different one.
+    bool IsAnotherCall(const std::string& callId) const;
     void OnCallStatus(const std::string& callId, const std::string& status);
     void OnConnectionStatus(const std::string& value);
     void OnUserStatus(const std::string& value);

@@ -3,14 +3,17 @@
 # Wine prefix and its font replacement, the DLL overrides, the null sound device, the X
 # display (Xvfb when there is none) and the persistent wineserver.
 #
-#   tools/wine.sh run     [--prefix DIR] [--dpi N] <program.exe> [args...]   run one program (CTest's emulator)
-#   tools/wine.sh session [--prefix DIR] [--dpi N] <command...>              Xvfb + wineserver around a command
-#   tools/wine.sh prefix  [--prefix DIR] [--dpi N]                           create the prefix only
+#   tools/wine.sh run     [--prefix DIR] [--dpi N | --apart NAME] <program.exe> [args...]
+#                         run one program (CTest's emulator)
+#   tools/wine.sh session [--prefix DIR] [--dpi N | --apart NAME] <command...>
+#                         Xvfb + wineserver around a command
+#   tools/wine.sh prefix  [--prefix DIR] [--dpi N | --apart NAME]   create the prefix only
 #
 # The prefix defaults to $VOXTELO_WINEPREFIX, else build/win64/wineprefix. With --dpi N it is
-# DIR-dpiN instead, a prefix whose display scale (LogPixels) is N dots per inch: made once from
-# DIR with hard links (real copies of the files Wine rewrites in place) and kept, so that only
-# its first use costs more than starting its Wine server. A private Xvfb's screen is
+# DIR-dpiN instead, a prefix whose display scale (LogPixels) is N dots per inch; with --apart
+# NAME it is DIR-NAME, the same prefix for a test that must not meet the others' windows. Both
+# are made once from DIR with hard links (real copies of the files Wine rewrites in place) and
+# kept, so that only their first use costs more than starting their Wine server. A private Xvfb's screen is
 # $VOXTELO_SCREEN (WIDTHxHEIGHTxDEPTH), else 1280x1024x24. When the build
 # beside the prefix has the LED device stand-in (bin/ledsim.sys), it is installed as a kernel
 # service of the prefix and started with the services (sim/led/README.md).
@@ -21,16 +24,23 @@ command=${1:-}
 shift || true
 prefix=${VOXTELO_WINEPREFIX:-$repo/build/win64/wineprefix}
 dpi=""
-while [[ ${1:-} == --prefix || ${1:-} == --dpi ]]; do
+apart=""
+while [[ ${1:-} == --prefix || ${1:-} == --dpi || ${1:-} == --apart ]]; do
     case $1 in
     --prefix) prefix=$2 ;;
     --dpi) dpi=$2 ;;
+    --apart) apart=$2 ;;
     esac
     shift 2
 done
 base=$prefix
+copy=""  # what makes this prefix a copy of the base, if it is one
 if [[ -n $dpi ]]; then
     prefix=$base-dpi$dpi
+    copy=dpi$dpi
+elif [[ -n $apart ]]; then
+    prefix=$base-$apart
+    copy=apart
 fi
 
 export WINEPREFIX=$prefix
@@ -93,9 +103,9 @@ ensure_prefix() {
     mkdir -p "$(dirname "$prefix")"
     exec 9>"$prefix.lock"
     flock 9
-    if [[ -n $dpi && $(cat "$prefix/.voxtelo-logpixels" 2>/dev/null) != "$dpi" ]]; then
+    if [[ -n $copy && $(cat "$prefix/.voxtelo-copy" 2>/dev/null) != "$copy" ]]; then
         "$0" prefix --prefix "$base"
-        echo "wine.sh: preparing Wine prefix $prefix at $dpi dpi" >&2
+        echo "wine.sh: preparing Wine prefix $prefix ($copy)" >&2
         rm -rf "$prefix"
         mkdir -p "$prefix"
         cp -al "$base/." "$prefix/"
@@ -103,11 +113,13 @@ ensure_prefix() {
         for file in "$base"/*.reg "$base"/drive_c/windows/*.ini; do
             cp --remove-destination "$file" "$prefix/${file#"$base"/}"
         done
-        # Read by the prefix's next Wine server; this one only writes it.
-        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
-            >/dev/null 2>&1
-        wineserver -w
-        echo "$dpi" >"$prefix/.voxtelo-logpixels"
+        if [[ -n $dpi ]]; then
+            # Read by the prefix's next Wine server; this one only writes it.
+            wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+                >/dev/null 2>&1
+            wineserver -w
+        fi
+        echo "$copy" >"$prefix/.voxtelo-copy"
     fi
     if [[ $(cat "$prefix/.voxtelo-ready" 2>/dev/null) != "$prefix_version" ]]; then
         echo "wine.sh: preparing Wine prefix $prefix" >&2

@@ -381,6 +381,11 @@ const std::map<std::string, Handler>& Commands() {
              return std::string("OK");
          }},
         {"discovers", Discovers},
+        {"pending",
+         [](SimApp& app, const Words& w) {
+             ExpectWords(w, 1, 1, "pending");
+             return "OK " + std::to_string(app.PendingSends());
+         }},
         {"status", StatusReport},
         {"api-window",
          [](SimApp& app, const Words& w) {

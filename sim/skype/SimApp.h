@@ -88,6 +88,8 @@ public:
     void HoldNextText(unsigned ms) { holdNextMs_ = ms; }
     const std::vector<RecordEntry>& Record() const { return record_; }
     void ClearRecord() { record_.clear(); }
+    // Texts and attach messages queued to go out once the current message is handled.
+    size_t PendingSends() const { return queue_.size(); }
     // A text of the client's own, to every attached program.
     void SendToAll(const std::string& text) { Notify(text); }
     void LogOut();

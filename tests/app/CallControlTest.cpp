@@ -26,6 +26,7 @@
 #include "sim/skype/SimProcess.h"
 #include "skype/SkypeApi.h"
 #include "tests/support/GuiTest.h"
+#include "ui/PhoneSkin.h"
 
 namespace {
 
@@ -118,6 +119,23 @@ protected:
         return skype->Control().WaitForReceived(text, 1, kWaitMs);
     }
     void PhoneKey() { PostMessageA(dialog->Handle(), msg::UM_PHONE_KEY, 0, 0); }
+    // As the system delivers them: the pointer's move, then the press and release (and a
+    // second press for a double click).
+    void Click(POINT at, bool twice = false) {
+        const LPARAM point = MAKELPARAM(at.x, at.y);
+        PostMessageA(dialog->Handle(), WM_MOUSEMOVE, 0, point);
+        PostMessageA(dialog->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageA(dialog->Handle(), WM_LBUTTONUP, 0, point);
+        if (twice) {
+            PostMessageA(dialog->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+            PostMessageA(dialog->Handle(), WM_LBUTTONUP, 0, point);
+        }
+        test::PumpPending();
+    }
+    void Key(UINT key) {
+        PostMessageA(dialog->Handle(), WM_KEYDOWN, key, 0);
+        test::PumpPending();
+    }
     void ClickNotice() {
         HWND notice = dialog->Notifier()->Handle();
         PostMessageA(notice, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(70, 60));
@@ -171,6 +189,11 @@ bool WaitLettingOnlySentMessagesIn(const std::function<bool()>& done) {
     }
     return true;
 }
+
+// Centres of the carrier keys and the call-start key, in the window's client coordinates.
+constexpr POINT kSkypeKey{65, 55};
+constexpr POINT kModemKey{172, 55};
+constexpr POINT kCallStartKey{91, 504};
 
 int Count(const std::string& text, const std::string& line) {
     int count = 0;
@@ -227,8 +250,8 @@ TEST_F(CallControl, ASecondCallOnTheOtherCarrierEndsIfSkypeAndRingsBesideIfModem
     BringSkypeOnline();
 
     // An incoming modem call while a Skype call is up rings and shows its caller, but the
-    // window stays with the Skype call. A click on the notice refuses the modem call, whose
-    // change back to NORMAL returns the window to NORMAL with the modem active.
+    // window stays with the Skype call. A click on the notice refuses the modem call and,
+    // through the phone key it posts, ends the Skype call.
     SkypeCallUp();
     dialog->Notifier()->SetBackground(IDB_NOTICE_CALL);  // as an earlier outgoing call left it
     modem.Ring("5551234");
@@ -243,8 +266,8 @@ TEST_F(CallControl, ASecondCallOnTheOtherCarrierEndsIfSkypeAndRingsBesideIfModem
     const uint64_t mark = modem.LastSeq();
     ClickNotice();
     EXPECT_TRUE(ModemDid("lineShutdown", mark));  // the modem call is reset
+    EXPECT_TRUE(SkypeTook("SET CALL " + callId + " STATUS FINISHED"));
     EXPECT_TRUE(WaitForState(CallState::NORMAL));
-    EXPECT_EQ(dialog->ActiveCarrier(), Carrier::Modem);
     EXPECT_FALSE(NoticeUp());
     EXPECT_TRUE(Wait([&] { return dialog->IsVisible(); }));
 
@@ -281,6 +304,92 @@ TEST_F(CallControl, ASecondCallOnTheOtherCarrierEndsIfSkypeAndRingsBesideIfModem
         skype->Control().Command("end FINISHED " + callId);
         ASSERT_TRUE(WaitForState(CallState::NORMAL));
     }
+}
+
+// Orders of events that once lost a call: the other carrier's key while a call rings, a modem
+// call ringing beside a Skype call that ends, a dial and a second Skype call during a call.
+TEST_F(CallControl, EveryCallStaysAnswerableAndEndableWhateverTheOrderOfEvents) {
+    StartSkype();
+    Start();
+    BringSkypeOnline();
+    const auto lineOpens = [&](uint64_t after) {
+        int opens = 0;
+        for (const simmodem::RecordEntry& entry : modem.Record(after)) {
+            opens += entry.function == "lineOpenA" ? 1 : 0;
+        }
+        return opens;
+    };
+
+    // The other carrier's key takes nothing from a ringing call: the call-start key answers
+    // the call that rings, once.
+    uint64_t mark = modem.LastSeq();
+    SkypeRings();
+    Click(kModemKey);
+    Click(kCallStartKey);
+    EXPECT_TRUE(SkypeTook("SET CALL " + callId + " STATUS INPROGRESS"));
+    ASSERT_TRUE(WaitForState(CallState::ANSWERING));
+    skype->Control().Command("hangup");
+    ASSERT_TRUE(WaitForState(CallState::NORMAL));
+    EXPECT_EQ(lineOpens(mark), 0);
+    ModemRings();
+    mark = modem.LastSeq();
+    Click(kSkypeKey);
+    Click(kCallStartKey);
+    EXPECT_TRUE(ModemDid("lineAnswer", mark));
+    ASSERT_TRUE(WaitForState(CallState::ANSWERING));
+    modem.HangUp();
+    ASSERT_TRUE(WaitForState(CallState::NORMAL));
+
+    // A modem call that rang beside a Skype call rings on when that call ends, and the phone
+    // key answers it.
+    SkypeCallUp();
+    modem.Ring("5551234");
+    ASSERT_TRUE(Wait([&] { return NoticeUp() && !dialog->CallerNumber().empty(); }));
+    skype->Control().Command("hangup");
+    ASSERT_TRUE(WaitForState(CallState::RINGING));
+    EXPECT_EQ(dialog->ActiveCarrier(), Carrier::Modem);
+    EXPECT_TRUE(NoticeUp());
+    mark = modem.LastSeq();
+    PhoneKey();
+    EXPECT_TRUE(ModemDid("lineAnswer", mark));
+    ASSERT_TRUE(WaitForState(CallState::ANSWERING));
+    modem.HangUp();
+    ASSERT_TRUE(WaitForState(CallState::NORMAL));
+
+    // A modem caller who gives up beside a Skype call, ringing or up, neither answers it nor
+    // ends it.
+    for (const char* phase : {" STATUS INPROGRESS", " STATUS FINISHED"}) {
+        std::string(phase) == " STATUS FINISHED" ? SkypeCallUp() : SkypeRings();
+        const CallState state = dialog->DialogState();
+        modem.Ring("5551234");
+        ASSERT_TRUE(Wait([&] { return NoticeUp(); }));
+        modem.HangUp();
+        ASSERT_TRUE(Wait([&] { return !NoticeUp(); }));
+        test::PumpPending();
+        EXPECT_EQ(dialog->DialogState(), state) << phase;
+        EXPECT_EQ(skype->Control().CountReceived("SET CALL " + callId + phase), 0u);
+        skype->Control().Command("hangup");
+        ASSERT_TRUE(WaitForState(CallState::NORMAL));
+    }
+
+    // During a Skype call, neither Enter nor a double click on the partner calls anyone, and a
+    // second incoming call is refused by its own id: the phone key still ends the first.
+    Click(kSkypeKey);
+    ASSERT_TRUE(Wait([&] { return dialog->Skin()->SkypeListHead() != nullptr; }));
+    Key(VK_DOWN);
+    SkypeCallUp();
+    test::PumpPending();
+    Key(VK_RETURN);
+    const ui::Rect partner = dialog->Skin()->SkypeListHead()->Bounds();
+    Click({(partner.left + partner.right) / 2, (partner.top + partner.bottom) / 2}, true);
+    const std::string second = std::to_string(skype->Control().CallIn("bob"));
+    EXPECT_TRUE(SkypeTook("SET CALL " + second + " STATUS FINISHED"));
+    test::PumpPending();
+    EXPECT_EQ(skype->Control().CountReceived("CALL bob"), 0u);
+    EXPECT_EQ(dialog->DialogState(), CallState::ANSWERING);
+    PhoneKey();
+    EXPECT_TRUE(SkypeTook("SET CALL " + callId + " STATUS FINISHED"));
+    EXPECT_TRUE(WaitForState(CallState::NORMAL));
 }
 
 TEST_F(CallControl, ThePhoneKeyAndTheNoticeAnswerWhileRingingAndHangUpDuringACall) {
@@ -444,6 +553,23 @@ TEST_F(CallControl, TheLedIsLitExactlyWhileACallIsUpAndAskedOnEverySync) {
     ASSERT_TRUE(Wait([&] { return !values().empty(); }));
     test::PumpPending();
     EXPECT_EQ(values(), std::vector<uint32_t>{0});
+}
+
+// Closed, or ended without closing (F12), during a call: the LED goes out with the phone.
+TEST_F(CallControl, EveryWayOutTurnsALitLedOff) {
+    ledsim::Control led;
+    const std::function<void()> close = [&] { SendMessageA(dialog->Handle(), WM_CLOSE, 0, 0); };
+    const std::function<void()> end = [&] { dialog.reset(); };
+    for (const auto* way : {&close, &end}) {
+        Start();
+        ModemCallUp();
+        const uint32_t mark = led.LastSeq();
+        (*way)();
+        EXPECT_TRUE(led.WaitForLed(0, mark, kWaitMs, GetCurrentProcessId()).has_value())
+            << (way == &close ? "close" : "end");
+        dialog.reset();
+        modem.ResetConfiguration();
+    }
 }
 
 TEST_F(CallControl, EachRingRewindsAndPlaysTheOpenFileAndAMissingFileIsSilent) {

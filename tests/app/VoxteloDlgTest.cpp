@@ -185,22 +185,29 @@ TEST_F(MainWindow, LogsEveryTextFromSkypeButTheKeepAliveAnswer) {
     EXPECT_EQ(DebugText(*dialog), before + "PONGS\nCONNSTATUS ONLINE\n");
 }
 
-TEST_F(MainWindow, SuspendClosesTheModemLineUntilAResumeNotice) {
+TEST_F(MainWindow, SuspendClosesTheModemLineUntilAResumeOrACancelledSuspend) {
     Start({"voxtelo.exe"});
     for (WPARAM suspend : {PBT_APMQUERYSUSPEND, PBT_APMSUSPEND, PBT_APMBATTERYLOW}) {
         SendMessageA(dialog->Handle(), WM_POWERBROADCAST, suspend, 0);
         EXPECT_FALSE(dialog->Modem()->HasDevice()) << suspend;
-        // A cancelled suspend is no resume.
-        SendMessageA(dialog->Handle(), WM_POWERBROADCAST, PBT_APMQUERYSUSPENDFAILED, 0);
-        EXPECT_FALSE(dialog->Modem()->HasDevice()) << suspend;
         SendMessageA(dialog->Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
         EXPECT_TRUE(dialog->Modem()->HasDevice()) << suspend;
     }
-    for (WPARAM resume : {PBT_APMRESUMECRITICAL, PBT_APMRESUMESUSPEND}) {
-        SendMessageA(dialog->Handle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-        SendMessageA(dialog->Handle(), WM_POWERBROADCAST, resume, 0);
-        EXPECT_TRUE(dialog->Modem()->HasDevice()) << resume;
+    for (WPARAM back : {PBT_APMRESUMECRITICAL, PBT_APMRESUMESUSPEND, PBT_APMQUERYSUSPENDFAILED}) {
+        SendMessageA(dialog->Handle(), WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0);
+        SendMessageA(dialog->Handle(), WM_POWERBROADCAST, back, 0);
+        EXPECT_TRUE(dialog->Modem()->HasDevice()) << back;
     }
+
+    // With the line closed no call can start: the phone stays on screen, ready.
+    SendMessageA(dialog->Handle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    PostMessageA(dialog->Handle(), msg::UM_PHONE_KEY, 0, 0);
+    test::PumpPending();
+    dialog->SetDialString("5551234");
+    dialog->OnCallStart();
+    test::PumpPending();
+    EXPECT_TRUE(dialog->IsVisible());
+    EXPECT_EQ(dialog->DialogState(), CallState::NORMAL);
 }
 
 TEST_F(MainWindow, ClosingEndsTheBackEnds) {

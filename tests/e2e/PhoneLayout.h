@@ -13,6 +13,7 @@ constexpr POINT kSkypeKey{65, 55};
 constexpr POINT kModemKey{172, 55};
 constexpr POINT kKeypadKey{27, 504};
 constexpr POINT kCallStartKey{91, 504};
+constexpr POINT kCallEndKey{148, 504};
 constexpr POINT kBookKey{210, 503};
 constexpr POINT kUpKey{207, 84};
 constexpr POINT kDownKey{207, 430};  // with the keypad folded away, above the display

@@ -16,32 +16,41 @@ using Posts = std::vector<Post>;
 
 using CallStateTest = SkypeSessionFixture;
 
+// EnterState's call is 1; call 7 is a new one.
 TEST_F(CallStateTest, CallStatusMovesTheState) {
     const Strings partnerQuery{"GET CALL 7 PARTNER_HANDLE"};
+    const Strings refusal{"SET CALL 7 STATUS FINISHED"};
     struct Case {
         CallState before;
+        const char* call;
         const char* status;
         CallState after;
         Posts posts;
         Strings sent;
+        const char* currentAfter;
     } cases[] = {
-        {CallState::NORMAL, "ROUTING", CallState::DIALING, {kStatePost}, partnerQuery},
-        {CallState::DIALING, "RINGING", CallState::DIALING, {}, {}},
-        {CallState::NORMAL, "RINGING", CallState::RINGING, {kStatePost}, partnerQuery},
-        {CallState::INIT, "RINGING", CallState::RINGING, {kStatePost}, partnerQuery},
-        {CallState::ANSWERING, "RINGING", CallState::RINGING, {kStatePost}, partnerQuery},
-        {CallState::DIALING, "INPROGRESS", CallState::ANSWERING, {kStatePost}, {}},
-        {CallState::ANSWERING, "INPROGRESS", CallState::ANSWERING, {kStatePost}, {}},
-        {CallState::ANSWERING, "FINISHED", CallState::NORMAL, {kStatePost}, {}},
-        {CallState::DIALING, "FAILED", CallState::NORMAL, {kStatePost}, {}},
-        {CallState::RINGING, "MISSED", CallState::NORMAL, {kStatePost}, {}},
-        {CallState::DIALING, "REFUSED", CallState::NORMAL, {kStatePost}, {}},
-        {CallState::DIALING, "FAILUREREASON", CallState::NORMAL, {kStatePost}, {}},
-        {CallState::ANSWERING, "ONHOLD", CallState::ANSWERING, {}, {}},
-        {CallState::NORMAL, "finished", CallState::NORMAL, {}, {}},
+        {CallState::NORMAL, "7", "ROUTING", CallState::DIALING, {kStatePost}, partnerQuery, "7"},
+        {CallState::DIALING, "1", "RINGING", CallState::DIALING, {}, {}, "1"},
+        {CallState::NORMAL, "7", "RINGING", CallState::RINGING, {kStatePost}, partnerQuery, "7"},
+        {CallState::INIT, "7", "RINGING", CallState::RINGING, {kStatePost}, partnerQuery, "7"},
+        {CallState::DIALING, "1", "INPROGRESS", CallState::ANSWERING, {kStatePost}, {}, "1"},
+        {CallState::ANSWERING, "1", "INPROGRESS", CallState::ANSWERING, {kStatePost}, {}, "1"},
+        {CallState::ANSWERING, "1", "FINISHED", CallState::NORMAL, {kStatePost}, {}, "1"},
+        {CallState::DIALING, "1", "FAILED", CallState::NORMAL, {kStatePost}, {}, "1"},
+        {CallState::RINGING, "1", "MISSED", CallState::NORMAL, {kStatePost}, {}, "1"},
+        {CallState::DIALING, "1", "REFUSED", CallState::NORMAL, {kStatePost}, {}, "1"},
+        {CallState::DIALING, "1", "FAILUREREASON", CallState::NORMAL, {kStatePost}, {}, "1"},
+        {CallState::ANSWERING, "1", "ONHOLD", CallState::ANSWERING, {}, {}, "1"},
+        {CallState::NORMAL, "7", "finished", CallState::NORMAL, {}, {}, "7"},
+        // A second call while one is up is refused by its own id; the first stays the call.
+        {CallState::ANSWERING, "7", "RINGING", CallState::ANSWERING, {}, refusal, "1"},
+        {CallState::RINGING, "7", "RINGING", CallState::RINGING, {}, refusal, "1"},
+        {CallState::DIALING, "7", "ROUTING", CallState::DIALING, {}, refusal, "1"},
+        {CallState::ANSWERING, "7", "FINISHED", CallState::ANSWERING, {}, {}, "1"},
+        {CallState::RINGING, "7", "INPROGRESS", CallState::RINGING, {}, {}, "1"},
     };
     for (const Case& c : cases) {
-        const std::string text = std::string("CALL 7 STATUS ") + c.status;
+        const std::string text = std::string("CALL ") + c.call + " STATUS " + c.status;
         SCOPED_TRACE(text + " from " + CallStateName(c.before));
         host.Deliver("CONNSTATUS OFFLINE");
         EnterState(c.before);
@@ -49,26 +58,32 @@ TEST_F(CallStateTest, CallStatusMovesTheState) {
         EXPECT_EQ(session.GetState(), c.after);
         EXPECT_EQ(host.posts, c.posts);
         EXPECT_EQ(host.sent, c.sent);
-        EXPECT_EQ(session.CurrentCall(), "7");
+        EXPECT_EQ(session.CurrentCall(), c.currentAfter);
     }
 }
 
 TEST_F(CallStateTest, PartnerHandleIsStoredAndKeptAfterTheCall) {
     EnterState(CallState::DIALING);
-    host.Deliver("CALL 7 PARTNER_HANDLE alice extra");
+    host.Deliver("CALL 1 PARTNER_HANDLE alice extra");
     EXPECT_EQ(session.PartnerHandle(), "alice");
     EXPECT_EQ(host.posts, Posts{kPartnerPost});
-    host.Deliver("CALL 7 STATUS FINISHED");
+    host.Deliver("CALL 1 STATUS FINISHED");
     EXPECT_EQ(session.PartnerHandle(), "alice");
-    EXPECT_EQ(session.CurrentCall(), "7");
+    EXPECT_EQ(session.CurrentCall(), "1");
 }
 
-TEST_F(CallStateTest, OtherCallPropertiesOnlyTakeTheCallId) {
+// While a call is up, another call's texts change nothing; idle, any call's id is taken.
+TEST_F(CallStateTest, OtherCallPropertiesOnlyTakeTheCallIdOfNoOtherCallUp) {
     EnterState(CallState::ANSWERING);
     host.Deliver("CALL 9 DURATION 12");
-    EXPECT_EQ(session.CurrentCall(), "9");
+    host.Deliver("CALL 9 PARTNER_HANDLE mallory");
+    EXPECT_EQ(session.CurrentCall(), "1");
+    EXPECT_EQ(session.PartnerHandle(), "");
     EXPECT_EQ(session.GetState(), CallState::ANSWERING);
     EXPECT_TRUE(host.posts.empty());
+    host.Deliver("CALL 1 STATUS FINISHED");
+    host.Deliver("CALL 9 DURATION 12");
+    EXPECT_EQ(session.CurrentCall(), "9");
 }
 
 TEST_F(CallStateTest, MissingWordStopsTheTextButKeepsWhatWasDone) {
@@ -77,9 +92,10 @@ TEST_F(CallStateTest, MissingWordStopsTheTextButKeepsWhatWasDone) {
         const char* callIdAfter;
     } cases[] = {
         {"CALL", "1"},
-        {"CALL 12", "12"},
-        {"CALL 12 STATUS", "12"},
-        {"CALL 12 PARTNER_HANDLE", "12"},
+        {"CALL 12", "1"},  // another call while one is up is never taken
+        {"CALL 12 STATUS", "1"},
+        {"CALL 12 PARTNER_HANDLE", "1"},
+        {"CALL 1 STATUS", "1"},
         {" CALL 12 STATUS FINISHED", "1"},
         {"CONNSTATUS", "1"},
         {"USERSTATUS", "1"},
@@ -110,9 +126,9 @@ TEST_F(CallStateTest, ConnectionAndUserStatus) {
         Strings sent;
     } cases[] = {
         {"CONNSTATUS ONLINE",
-         CallState::NORMAL,
+         CallState::ANSWERING,
          {"ONLINE", "me", "ONLINE"},
-         {kStatePost},
+         {},
          {"SEARCH FRIENDS"}},
         {"CONNSTATUS OFFLINE", CallState::INIT, {"OFFLINE", "", ""}, {kStatePost}, {}},
         {"CONNSTATUS CONNECTING", CallState::INIT, {"CONNECTING", "", ""}, {kStatePost}, {}},

@@ -1,4 +1,4 @@
-#include "bench/ProcessGauge.h"
+#include "tests/support/ProcessGauge.h"
 
 #include <winternl.h>
 
@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-namespace bench {
+namespace test {
 
 namespace {
 
@@ -93,4 +93,4 @@ std::optional<ProcessSample> SampleProcess(HANDLE process) {
     }
 }
 
-}  // namespace bench
+}  // namespace test

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace bench {
+namespace test {
 
 struct ProcessSample {
     unsigned handles = 0;
@@ -24,4 +24,4 @@ struct ProcessSample {
 // PROCESS_QUERY_INFORMATION and PROCESS_VM_READ.
 std::optional<ProcessSample> SampleProcess(HANDLE process);
 
-}  // namespace bench
+}  // namespace test
