@@ -311,6 +311,7 @@ public:
 private:
     void CreateCallLog();
     void TrackState(Carrier carrier);
+    void TrackRefusedSkypeCalls();
     void TrackParty(Carrier carrier);
     void TrackUserEnd(Carrier carrier);
     void TrackModemCode(int code);

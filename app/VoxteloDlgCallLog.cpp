@@ -49,9 +49,25 @@ void CVoxteloDlg::CreateCallLog() {
 // Each carrier's own state, followed by the window or not: a call that rings beside another
 // is logged too.
 void CVoxteloDlg::TrackState(Carrier carrier) {
-    if (callTracker_) {
-        const CallState state = carrier == Carrier::Skype ? SkypeState() : ModemState();
-        callTracker_->OnState(carrier, state, calllog::Now());
+    if (!callTracker_) {
+        return;
+    }
+    const CallState state = carrier == Carrier::Skype ? SkypeState() : ModemState();
+    // Skype's call reaches NORMAL only by the status that ended it.
+    if (carrier == Carrier::Skype && state == CallState::NORMAL && skype_) {
+        callTracker_->OnEndReason(carrier, SkypeEndReason(skype_->EndStatus()));
+    }
+    callTracker_->OnState(carrier, state, calllog::Now());
+}
+
+// A Skype call that rang while another call was up, refused at once: missed, with who it was.
+void CVoxteloDlg::TrackRefusedSkypeCalls() {
+    if (!callTracker_ || !skype_) {
+        return;
+    }
+    for (const std::string& handle : skype_->TakeRefusedPartners()) {
+        callTracker_->OnRefused(Carrier::Skype, handle, SkypeName(*skype_, handle),
+                                calllog::Now());
     }
 }
 

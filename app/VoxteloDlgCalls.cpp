@@ -67,6 +67,9 @@ void CVoxteloDlg::OnWindowEvent(int code) {
         case msg::EV_CALLER_INFO:
             OnCallerInfo();
             break;
+        case msg::EV_SKYPE_REFUSED:
+            TrackRefusedSkypeCalls();
+            break;
     }
 }
 

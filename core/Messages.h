@@ -47,6 +47,7 @@ constexpr int EV_SKYPE_STATE = 22;     // SkypeApi wrote its state (or lost the 
 constexpr int EV_MODEM_STATE = 23;     // ModemPhone changed its state
 constexpr int EV_RING = 24;            // play the ring sound from its start
 constexpr int EV_CALLER_INFO = 25;     // ModemPhone has a caller number and name
+constexpr int EV_SKYPE_REFUSED = 40;   // a Skype call refused beside another has its partner
 
 // Requests for SkypeApi (recipient 2).
 constexpr int EV_SKYPE_QUERY_USERS = 26;  // ask the client for every listed friend's details

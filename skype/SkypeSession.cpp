@@ -126,14 +126,22 @@ void SkypeSession::OnUser(const Words& words, const std::string& text) {
 
 void SkypeSession::OnCall(const Words& words) {
     const std::string& callId = words.At(1);
-    if (IsAnotherCall(callId)) {
+    const auto refused = std::find(refusedCalls_.begin(), refusedCalls_.end(), callId);
+    if (refused != refusedCalls_.end() || IsAnotherCall(callId)) {
         // One call at a time: a second one is refused by its own id, and nothing said of it
-        // may end, answer or replace the call that is up.
+        // may end, answer or replace the call that is up. Who it was is asked for the log.
         const std::string& kind = words.At(2);
         if (kind == "STATUS" || kind == "PARTNER_HANDLE") {
             const std::string& value = words.At(3);
             if (kind == "STATUS" && IsOneOf(value, {"RINGING", "ROUTING"})) {
                 Send("SET CALL " + callId + " STATUS FINISHED");
+                if (value == "RINGING" && refused == refusedCalls_.end()) {
+                    AskWhoWasRefused(callId);
+                }
+            } else if (kind == "PARTNER_HANDLE" && refused != refusedCalls_.end()) {
+                refusedCalls_.erase(refused);
+                refusedPartners_.push_back(value);
+                PostToWindow(msg::EV_SKYPE_REFUSED);
             }
         }
         return;
@@ -146,6 +154,20 @@ void SkypeSession::OnCall(const Words& words) {
         partnerHandle_ = words.At(3);
         PostToWindow(msg::EV_SKYPE_PARTNER);
     }
+}
+
+// A client that never names the partner cannot make the list grow: the oldest question goes.
+void SkypeSession::AskWhoWasRefused(const std::string& callId) {
+    constexpr size_t kRefusedAskedMax = 16;
+    if (refusedCalls_.size() >= kRefusedAskedMax) {
+        refusedCalls_.erase(refusedCalls_.begin());
+    }
+    refusedCalls_.push_back(callId);
+    Send("GET CALL " + callId + " PARTNER_HANDLE");
+}
+
+std::vector<std::string> SkypeSession::TakeRefusedPartners() {
+    return std::exchange(refusedPartners_, {});
 }
 
 bool SkypeSession::IsAnotherCall(const std::string& callId) const {
@@ -173,7 +195,9 @@ void SkypeSession::OnCallStatus(const std::string& callId, const std::string& st
         }
     } else if (status == "INPROGRESS") {
         SetState(CallState::ANSWERING);
-    } else if (IsOneOf(status, {"FINISHED", "FAILED", "MISSED", "REFUSED", "FAILUREREASON"})) {
+    } else if (IsOneOf(status, {"FINISHED", "FAILED", "MISSED", "REFUSED", "FAILUREREASON",
+                                "BUSY", "CANCELLED"})) {
+        endStatus_ = status;
         SetState(CallState::NORMAL);
     }
     // ONHOLD and any other status leave the state alone.
@@ -189,6 +213,7 @@ void SkypeSession::OnConnectionStatus(const std::string& value) {
         Send("SEARCH FRIENDS");
         SetStatusText(connectionStatus_, value);
     } else if (IsOneOf(value, {"OFFLINE", "CONNECTING", "PAUSING", "LOGGEDOUT"})) {
+        refusedCalls_.clear();  // gone with the account's calls
         ResetToInit(&connectionStatus_, value);
     } else {
         SetStatusText(connectionStatus_, value);

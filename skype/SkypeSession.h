@@ -100,6 +100,11 @@ public:
     const SkypeContact* ContactAt(int32_t listIndex) const;
     std::string CurrentCall() const { return currentCall_; }
     std::string PartnerHandle() const { return partnerHandle_; }
+    // The status that ended the last call ("FINISHED", "BUSY", "REFUSED", "MISSED", ...).
+    std::string EndStatus() const { return endStatus_; }
+    // The partners of the calls refused because another was up, once the client named them;
+    // each is taken once.
+    std::vector<std::string> TakeRefusedPartners();
 
 private:
     void OnUsers(const Words& words);
@@ -107,6 +112,7 @@ private:
     void OnCall(const Words& words);
     // A call is up and the text names a different one.
     bool IsAnotherCall(const std::string& callId) const;
+    void AskWhoWasRefused(const std::string& callId);
     void OnCallStatus(const std::string& callId, const std::string& status);
     void OnConnectionStatus(const std::string& value);
     void OnUserStatus(const std::string& value);
@@ -141,6 +147,10 @@ private:
     // The main window's thread only.
     std::string currentCall_;
     std::string partnerHandle_;
+    std::string endStatus_;
+    // Refused calls whose partner was asked for, and the partners named since.
+    std::vector<std::string> refusedCalls_;
+    std::vector<std::string> refusedPartners_;
 
     // The run of detail queries under way: the handles it asks about, the next query (handle
     // and property in one count), and which run it is, so a send that ended it is noticed.

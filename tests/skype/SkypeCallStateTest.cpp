@@ -20,6 +20,8 @@ using CallStateTest = SkypeSessionFixture;
 TEST_F(CallStateTest, CallStatusMovesTheState) {
     const Strings partnerQuery{"GET CALL 7 PARTNER_HANDLE"};
     const Strings refusal{"SET CALL 7 STATUS FINISHED"};
+    // Who rang is asked for the call log.
+    const Strings refusalAsked{"SET CALL 7 STATUS FINISHED", "GET CALL 7 PARTNER_HANDLE"};
     struct Case {
         CallState before;
         const char* call;
@@ -40,11 +42,13 @@ TEST_F(CallStateTest, CallStatusMovesTheState) {
         {CallState::RINGING, "1", "MISSED", CallState::NORMAL, {kStatePost}, {}, "1"},
         {CallState::DIALING, "1", "REFUSED", CallState::NORMAL, {kStatePost}, {}, "1"},
         {CallState::DIALING, "1", "FAILUREREASON", CallState::NORMAL, {kStatePost}, {}, "1"},
+        {CallState::DIALING, "1", "BUSY", CallState::NORMAL, {kStatePost}, {}, "1"},
+        {CallState::DIALING, "1", "CANCELLED", CallState::NORMAL, {kStatePost}, {}, "1"},
         {CallState::ANSWERING, "1", "ONHOLD", CallState::ANSWERING, {}, {}, "1"},
         {CallState::NORMAL, "7", "finished", CallState::NORMAL, {}, {}, "7"},
         // A second call while one is up is refused by its own id; the first stays the call.
-        {CallState::ANSWERING, "7", "RINGING", CallState::ANSWERING, {}, refusal, "1"},
-        {CallState::RINGING, "7", "RINGING", CallState::RINGING, {}, refusal, "1"},
+        {CallState::ANSWERING, "7", "RINGING", CallState::ANSWERING, {}, refusalAsked, "1"},
+        {CallState::RINGING, "7", "RINGING", CallState::RINGING, {}, refusalAsked, "1"},
         {CallState::DIALING, "7", "ROUTING", CallState::DIALING, {}, refusal, "1"},
         {CallState::ANSWERING, "7", "FINISHED", CallState::ANSWERING, {}, {}, "1"},
         {CallState::RINGING, "7", "INPROGRESS", CallState::RINGING, {}, {}, "1"},
@@ -60,6 +64,23 @@ TEST_F(CallStateTest, CallStatusMovesTheState) {
         EXPECT_EQ(host.sent, c.sent);
         EXPECT_EQ(session.CurrentCall(), c.currentAfter);
     }
+}
+
+// For the call log: who a refused call was, once, and what ended the call.
+TEST_F(CallStateTest, ARefusedCallsPartnerIsTakenOnceAndTheEndStatusKept) {
+    EnterState(CallState::ANSWERING);
+    host.Deliver("CALL 7 STATUS RINGING");
+    host.Deliver("CALL 7 STATUS RINGING");  // asked once
+    host.Deliver("CALL 7 PARTNER_HANDLE bob");
+    host.Deliver("CALL 7 PARTNER_HANDLE bob");
+    EXPECT_EQ(host.sent, (Strings{"SET CALL 7 STATUS FINISHED", "GET CALL 7 PARTNER_HANDLE",
+                                  "SET CALL 7 STATUS FINISHED"}));
+    EXPECT_EQ(host.posts, (Posts{{msg::RECIPIENT_WINDOW, msg::EV_SKYPE_REFUSED}}));
+    EXPECT_EQ(session.TakeRefusedPartners(), Strings{"bob"});
+    EXPECT_TRUE(session.TakeRefusedPartners().empty());
+    EXPECT_EQ(session.PartnerHandle(), "");
+    host.Deliver("CALL 1 STATUS BUSY");
+    EXPECT_EQ(session.EndStatus(), "BUSY");
 }
 
 TEST_F(CallStateTest, PartnerHandleIsStoredAndKeptAfterTheCall) {
