@@ -75,7 +75,8 @@ public:
         }
         Check(recipient == msg::RECIPIENT_WINDOW, "post to an unknown recipient");
         Check(code == msg::EV_SKYPE_CONTACTS || code == msg::EV_SKYPE_PARTNER ||
-                  code == msg::EV_SYNC_CARRIER || code == msg::EV_SKYPE_STATE,
+                  code == msg::EV_SYNC_CARRIER || code == msg::EV_SKYPE_STATE ||
+                  code == msg::EV_SKYPE_REFUSED,
               "unexpected event for the window");
     }
 
