@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "ui/DibFormat.h"
 #include "ui/GdiplusObjects.h"
 
 namespace ui {
@@ -72,13 +73,7 @@ PixelBuffer IconPixels(HICON icon, int size) {
     if (bitmap.bmWidth != size || bitmap.bmHeight != size) {
         return PixelBuffer();
     }
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    format.bmiHeader.biWidth = size;
-    format.bmiHeader.biHeight = -size;  // top-down
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO format = TopDownDibFormat(size, size);
     PixelBuffer pixels(size, size);
     fw::WindowDc screen(nullptr);
     if (!GetDIBits(screen.Get(), colour.Get(), 0, size, pixels.Data(), &format, DIB_RGB_COLORS)) {
@@ -180,13 +175,7 @@ fw::IconHandle MakeBadgedIcon(HICON icon, int size, const std::string& text) {
     const PixelBuffer badge = RenderCountBadge(text, BadgeHeightFor(size));
     Composite(pixels.View(), badge.View(), size - badge.Width(), size - badge.Height(), 255);
 
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    format.bmiHeader.biWidth = size;
-    format.bmiHeader.biHeight = -size;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO format = TopDownDibFormat(size, size);
     void* bits = nullptr;
     fw::BitmapHandle colour(CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!colour || !bits) {

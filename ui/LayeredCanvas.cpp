@@ -4,18 +4,13 @@
 #include <cstring>
 
 #include "framework/WindowServices.h"
+#include "ui/DibFormat.h"
 
 namespace ui {
 
 LayeredCanvas::LayeredCanvas(int width, int height)
     : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)), shown_(width, height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down: row 0 is the top
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownDibFormat(width, height);
     void* bits = nullptr;
     bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dc_ || !bitmap_ || !bits) {
