@@ -39,5 +39,8 @@ EndReason SkypeEndReason(std::string_view status) {
     if (status == "FAILED" || status == "FAILUREREASON") {
         return EndReason::Failed;
     }
+    if (status == "CANCELLED") {
+        return EndReason::Cancelled;
+    }
     return EndReason::None;
 }

@@ -32,9 +32,12 @@ void Run(const std::function<void()>& action) {
     }
 }
 
-// The shell's tip holds 127 characters; a longer one is cut.
+// The shell's tip holds 127 characters; a longer one is cut, never inside a surrogate pair.
 void CopyTip(const std::wstring& tip, NOTIFYICONDATAW& data) {
-    const size_t units = std::min(tip.size(), ARRAYSIZE(data.szTip) - 1);
+    size_t units = std::min(tip.size(), ARRAYSIZE(data.szTip) - 1);
+    if (units < tip.size() && IS_HIGH_SURROGATE(tip[units - 1])) {
+        --units;
+    }
     tip.copy(data.szTip, units);
     data.szTip[units] = L'\0';
 }
@@ -48,8 +51,9 @@ int TrayIconSize() {
 }  // namespace
 
 CTrayIcon::CTrayIcon(int iconId, Actions actions, TrayAddRetry retry)
-    : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId),
-                                          IMAGE_ICON, TrayIconSize(), TrayIconSize(), 0))),
+    : iconSize_(TrayIconSize()),
+      icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId),
+                                          IMAGE_ICON, iconSize_, iconSize_, 0))),
       actions_(std::move(actions)),
       retry_(retry) {}
 
@@ -143,7 +147,7 @@ void CTrayIcon::SetBadge(const std::string& text) {
     badged_.Reset();
     if (!badge_.empty() && icon_) {
         // Without a badged icon the plain one stays: the tip still tells the count.
-        badged_ = ui::MakeBadgedIcon(icon_.Get(), TrayIconSize(), badge_);
+        badged_ = ui::MakeBadgedIcon(icon_.Get(), iconSize_, badge_);
     }
     if (!added_ || !hwnd_ || ending_) {
         return;
@@ -225,8 +229,8 @@ void CTrayIcon::ShowMenu() {
     menuOpen_ = true;
     // Notifications on: the opening of "Recent calls" is one. With TPM_RETURNCMD the choice
     // comes back here, never as WM_COMMAND.
-    const UINT command = static_cast<UINT>(TrackPopupMenu(
-        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr));
+    const UINT command = static_cast<UINT>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr));
     menuOpen_ = false;
     recentMenu_ = nullptr;
     PostMessageW(hwnd_, WM_NULL, 0, 0);

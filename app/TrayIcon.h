@@ -97,6 +97,7 @@ private:
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void ShowNumber();
 
+    const int iconSize_;  // the badge is drawn at the icon's own size, whatever the scale now
     fw::IconHandle icon_;
     fw::IconHandle badged_;  // the icon with its badge, while there is one
     Actions actions_;

@@ -176,6 +176,14 @@ std::optional<LRESULT> CVoxteloDlg::Route(UINT message, WPARAM wParam, LPARAM lP
             return 0;
         case WM_POWERBROADCAST:
             return OnPowerBroadcast(wParam);
+        case WM_ENDSESSION:
+            // The process may be stopped without a close once this returns: what a close must
+            // not leave undone is done now.
+            if (wParam) {
+                EndCallLog();
+                TurnLedOff();
+            }
+            return 0;
         case WM_TIMER:
             OnTimer(wParam);
             return 0;

@@ -47,27 +47,36 @@ void CVoxteloDlg::CreateCallLog() {
 }
 
 // Each carrier's own state, followed by the window or not: a call that rings beside another
-// is logged too.
+// is logged too. Skype's are taken change by change, as a burst of the client's texts within a
+// send may have gone past before the window looks.
 void CVoxteloDlg::TrackState(Carrier carrier) {
     if (!callTracker_) {
         return;
     }
-    const CallState state = carrier == Carrier::Skype ? SkypeState() : ModemState();
-    // Skype's call reaches NORMAL only by the status that ended it.
-    if (carrier == Carrier::Skype && state == CallState::NORMAL && skype_) {
-        callTracker_->OnEndReason(carrier, SkypeEndReason(skype_->EndStatus()));
+    if (carrier == Carrier::Modem) {
+        callTracker_->OnState(carrier, ModemState(), calllog::Now());
+        return;
     }
-    callTracker_->OnState(carrier, state, calllog::Now());
+    if (!skype_) {
+        return;
+    }
+    for (const skype::CallStateChange& change : skype_->TakeCallStateChanges()) {
+        if (change.state == CallState::NORMAL) {  // reached only by the status that ended it
+            callTracker_->OnEndReason(carrier, SkypeEndReason(change.endStatus));
+        }
+        callTracker_->OnState(carrier, change.state, calllog::Now());
+    }
 }
 
-// A Skype call that rang while another call was up, refused at once: missed, with who it was.
+// A Skype call that rang while another call was up, refused at once: missed, with who it was
+// where the client said.
 void CVoxteloDlg::TrackRefusedSkypeCalls() {
     if (!callTracker_ || !skype_) {
         return;
     }
-    for (const std::string& handle : skype_->TakeRefusedPartners()) {
-        callTracker_->OnRefused(Carrier::Skype, handle, SkypeName(*skype_, handle),
-                                calllog::Now());
+    for (const skype::RefusedCall& call : skype_->TakeRefusedCalls()) {
+        callTracker_->OnRefused(Carrier::Skype, call.partner, SkypeName(*skype_, call.partner),
+                                calllog::MomentAt(call.at));
     }
 }
 
@@ -85,7 +94,7 @@ void CVoxteloDlg::TrackParty(Carrier carrier) {
 }
 
 void CVoxteloDlg::TrackUserEnd(Carrier carrier) {
-    if (callTracker_) {
+    if (callTracker_ && carrier != Carrier::None) {
         callTracker_->OnUserEnded(carrier);
     }
 }

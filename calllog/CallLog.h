@@ -6,8 +6,10 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "calllog/CallHistory.h"
 #include "calllog/CallTracker.h"
@@ -33,15 +35,19 @@ public:
     const std::string& Path() const { return path_; }
 
 private:
+    DWORD Append(std::string_view text, bool* begun);
     void Write(DWORD error);
 
     std::string path_;
     CallHistory history_;
+    DWORD diskError_ = 0;   // a file too large that could not be set aside is left alone
     bool failing_ = false;  // a failure is reported once, until a write succeeds again
 };
 
 // Now, for the log.
 Moment Now();
+// A moment of the system clock, for the log.
+Moment MomentAt(std::chrono::system_clock::time_point when);
 // A text of the program's code page in UTF-8, for the log.
 std::string AnsiToUtf8(const std::string& text);
 

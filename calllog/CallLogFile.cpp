@@ -58,7 +58,7 @@ FileRead ReadLogFile(const std::string& path, size_t maxBytes) {
     return read;
 }
 
-DWORD AppendToLogFile(const std::string& path, std::string_view text) {
+DWORD AppendToLogFile(const std::string& path, std::string_view text, bool* begun) {
     // FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the end of the file.
     fw::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, kShareAll,
                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -70,6 +70,9 @@ DWORD AppendToLogFile(const std::string& path, std::string_view text) {
         return GetLastError();
     }
     std::string whole;
+    if (begun) {
+        *begun = size.QuadPart == 0;
+    }
     if (size.QuadPart == 0) {
         whole = std::string(kHeaderLine) + std::string(kLineEnd);
     } else {

@@ -20,10 +20,10 @@ struct FileRead {
 // The whole file, unless it is over `maxBytes`.
 FileRead ReadLogFile(const std::string& path, size_t maxBytes);
 
-// Appends `text` in one write: after the log's first line when the file is new or empty, and
-// after a line break when the file ends inside a line (a write cut short). 0, or the
-// system's error code.
-DWORD AppendToLogFile(const std::string& path, std::string_view text);
+// Appends `text` in one write: after the log's first line when the file is new or empty (then
+// `*begun`, if given, is set), and after a line break when the file ends inside a line (a
+// write cut short). 0, or the system's error code.
+DWORD AppendToLogFile(const std::string& path, std::string_view text, bool* begun = nullptr);
 
 // Writes `text` to "<path>.new", flushed, and moves it into `path`'s place. 0, or the
 // system's error code (the old file is then untouched).

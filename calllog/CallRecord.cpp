@@ -18,9 +18,8 @@ constexpr std::pair<Direction, const char*> kDirections[] = {
 };
 
 constexpr std::pair<Outcome, const char*> kOutcomes[] = {
-    {Outcome::Answered, "answered"}, {Outcome::Missed, "missed"},
-    {Outcome::Declined, "declined"}, {Outcome::NoAnswer, "no-answer"},
-    {Outcome::Busy, "busy"},         {Outcome::Failed, "failed"},
+    {Outcome::Answered, "answered"},   {Outcome::Missed, "missed"}, {Outcome::Declined, "declined"},
+    {Outcome::NoAnswer, "no-answer"},  {Outcome::Busy, "busy"},     {Outcome::Failed, "failed"},
     {Outcome::Cancelled, "cancelled"},
 };
 
@@ -69,8 +68,8 @@ int DaysInMonth(int year, int month) {
 }  // namespace
 
 bool LocalTime::operator==(const LocalTime& other) const {
-    return year == other.year && month == other.month && day == other.day &&
-           hour == other.hour && minute == other.minute && second == other.second;
+    return year == other.year && month == other.month && day == other.day && hour == other.hour &&
+           minute == other.minute && second == other.second;
 }
 
 bool CallRecord::operator==(const CallRecord& other) const {

@@ -39,8 +39,8 @@ struct CallRecord {
     Carrier carrier = Carrier::Modem;  // Modem or Skype
     Direction direction = Direction::In;
     Outcome outcome = Outcome::Missed;
-    std::string number;  // UTF-8: the dialled or caller-ID number, or the Skype handle
-    std::string name;    // UTF-8: what the phone showed, may be empty
+    std::string number;    // UTF-8: the dialled or caller-ID number, or the Skype handle
+    std::string name;      // UTF-8: what the phone showed, may be empty
     uint32_t seconds = 0;  // talk time
 
     bool operator==(const CallRecord& other) const;

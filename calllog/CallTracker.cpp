@@ -25,6 +25,8 @@ Outcome OutgoingOutcome(bool connected, bool endedByUser, EndReason reason) {
             return Outcome::Busy;
         case EndReason::Failed:
             return Outcome::Failed;
+        case EndReason::Cancelled:  // in the client's own window
+            return Outcome::Cancelled;
         case EndReason::NoAnswer:
         case EndReason::None:
             break;
@@ -118,7 +120,8 @@ void CallTracker::Finish(std::optional<OpenCall>& slot, const Moment& now) {
                               : OutgoingOutcome(connected, call.endedByUser, call.reason);
     if (connected && now.steadyMs > *call.connectedMs) {
         // To the nearest second: a call of 1.6 s is "2".
-        call.record.seconds = static_cast<uint32_t>((now.steadyMs - *call.connectedMs + 500) / 1000);
+        call.record.seconds =
+            static_cast<uint32_t>((now.steadyMs - *call.connectedMs + 500) / 1000);
     }
     finished_(call.record);
 }

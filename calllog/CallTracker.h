@@ -20,7 +20,7 @@ struct Moment {
 };
 
 // Why a carrier ended an outgoing call that never connected, as far as it tells.
-enum class EndReason { None, Busy, NoAnswer, Failed };
+enum class EndReason { None, Busy, NoAnswer, Failed, Cancelled };
 
 class CallTracker {
 public:

@@ -70,8 +70,10 @@ public:
     std::string CurrentCall() const { return session_.CurrentCall(); }
     // The current call's partner as known now, "" while its reply is still on the way.
     std::string PartnerHandle() const { return session_.PartnerHandle(); }
-    std::string EndStatus() const { return session_.EndStatus(); }
-    std::vector<std::string> TakeRefusedPartners() { return session_.TakeRefusedPartners(); }
+    std::vector<skype::CallStateChange> TakeCallStateChanges() {
+        return session_.TakeCallStateChanges();
+    }
+    std::vector<skype::RefusedCall> TakeRefusedCalls() { return session_.TakeRefusedCalls(); }
     // The current call's partner; while it is unknown, waits up to five times 100 ms, letting
     // the client's texts (sent messages) in meanwhile.
     std::string GetPartnerHandle();

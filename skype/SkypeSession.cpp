@@ -126,22 +126,26 @@ void SkypeSession::OnUser(const Words& words, const std::string& text) {
 
 void SkypeSession::OnCall(const Words& words) {
     const std::string& callId = words.At(1);
-    const auto refused = std::find(refusedCalls_.begin(), refusedCalls_.end(), callId);
-    if (refused != refusedCalls_.end() || IsAnotherCall(callId)) {
+    const bool refusedBefore = FindRefused(callId) != nullptr;
+    if (refusedBefore || IsAnotherCall(callId)) {
         // One call at a time: a second one is refused by its own id, and nothing said of it
         // may end, answer or replace the call that is up. Who it was is asked for the log.
         const std::string& kind = words.At(2);
-        if (kind == "STATUS" || kind == "PARTNER_HANDLE") {
-            const std::string& value = words.At(3);
-            if (kind == "STATUS" && IsOneOf(value, {"RINGING", "ROUTING"})) {
-                Send("SET CALL " + callId + " STATUS FINISHED");
-                if (value == "RINGING" && refused == refusedCalls_.end()) {
-                    AskWhoWasRefused(callId);
-                }
-            } else if (kind == "PARTNER_HANDLE" && refused != refusedCalls_.end()) {
-                refusedCalls_.erase(refused);
-                refusedPartners_.push_back(value);
-                PostToWindow(msg::EV_SKYPE_REFUSED);
+        const std::string& value = words.At(3);
+        if (kind == "STATUS" && IsOneOf(value, {"RINGING", "ROUTING"})) {
+            const bool ask = !refusedBefore && value == "RINGING";
+            if (ask) {
+                NoteRefused(callId);  // before any send: a text within them must find it
+            }
+            Send("SET CALL " + callId + " STATUS FINISHED");
+            if (ask) {
+                Send("GET CALL " + callId + " PARTNER_HANDLE");
+            }
+        } else if (kind == "PARTNER_HANDLE") {
+            RefusedAsk* refused = FindRefused(callId);
+            if (refused && !refused->named) {
+                refused->named = true;
+                ReportRefused(value, refused->at);
             }
         }
         return;
@@ -156,18 +160,46 @@ void SkypeSession::OnCall(const Words& words) {
     }
 }
 
-// A client that never names the partner cannot make the list grow: the oldest question goes.
-void SkypeSession::AskWhoWasRefused(const std::string& callId) {
-    constexpr size_t kRefusedAskedMax = 16;
-    if (refusedCalls_.size() >= kRefusedAskedMax) {
-        refusedCalls_.erase(refusedCalls_.begin());
-    }
-    refusedCalls_.push_back(callId);
-    Send("GET CALL " + callId + " PARTNER_HANDLE");
+SkypeSession::RefusedAsk* SkypeSession::FindRefused(const std::string& callId) {
+    const auto found = std::find_if(refusedCalls_.begin(), refusedCalls_.end(),
+                                    [&](const RefusedAsk& ask) { return ask.callId == callId; });
+    return found == refusedCalls_.end() ? nullptr : &*found;
 }
 
-std::vector<std::string> SkypeSession::TakeRefusedPartners() {
-    return std::exchange(refusedPartners_, {});
+// A client that never names the partners cannot make the list grow: the oldest goes unnamed.
+void SkypeSession::NoteRefused(const std::string& callId) {
+    constexpr size_t kRefusedAskedMax = 16;
+    if (refusedCalls_.size() >= kRefusedAskedMax) {
+        const RefusedAsk oldest = refusedCalls_.front();
+        refusedCalls_.erase(refusedCalls_.begin());
+        if (!oldest.named) {
+            ReportRefused("", oldest.at);
+        }
+    }
+    refusedCalls_.push_back({callId, std::chrono::system_clock::now(), false});
+}
+
+void SkypeSession::ReportRefused(const std::string& partner,
+                                 std::chrono::system_clock::time_point at) {
+    refusedTaken_.push_back({partner, at});
+    PostToWindow(msg::EV_SKYPE_REFUSED);
+}
+
+void SkypeSession::EndRefusedCalls() {
+    for (const RefusedAsk& ask : std::exchange(refusedCalls_, {})) {
+        if (!ask.named) {
+            ReportRefused("", ask.at);
+        }
+    }
+}
+
+std::vector<RefusedCall> SkypeSession::TakeRefusedCalls() {
+    return std::exchange(refusedTaken_, {});
+}
+
+std::vector<CallStateChange> SkypeSession::TakeCallStateChanges() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(stateChanges_, {});
 }
 
 bool SkypeSession::IsAnotherCall(const std::string& callId) const {
@@ -186,6 +218,7 @@ void SkypeSession::OnCallStatus(const std::string& callId, const std::string& st
             // While our own call is routed, RINGING is the far end ringing.
             if (state_ != CallState::DIALING) {
                 state_ = CallState::RINGING;
+                NoteStateChange(state_, "");
                 incoming = true;
             }
         }
@@ -195,10 +228,10 @@ void SkypeSession::OnCallStatus(const std::string& callId, const std::string& st
         }
     } else if (status == "INPROGRESS") {
         SetState(CallState::ANSWERING);
-    } else if (IsOneOf(status, {"FINISHED", "FAILED", "MISSED", "REFUSED", "FAILUREREASON",
-                                "BUSY", "CANCELLED"})) {
-        endStatus_ = status;
-        SetState(CallState::NORMAL);
+    } else if (IsOneOf(status, {"FINISHED", "FAILED", "MISSED", "REFUSED", "FAILUREREASON", "BUSY",
+                                "CANCELLED"})) {
+        SetState(CallState::NORMAL, status);
+        EndRefusedCalls();
     }
     // ONHOLD and any other status leave the state alone.
 }
@@ -213,7 +246,7 @@ void SkypeSession::OnConnectionStatus(const std::string& value) {
         Send("SEARCH FRIENDS");
         SetStatusText(connectionStatus_, value);
     } else if (IsOneOf(value, {"OFFLINE", "CONNECTING", "PAUSING", "LOGGEDOUT"})) {
-        refusedCalls_.clear();  // gone with the account's calls
+        EndRefusedCalls();  // gone with the account's calls
         ResetToInit(&connectionStatus_, value);
     } else {
         SetStatusText(connectionStatus_, value);
@@ -304,6 +337,7 @@ void SkypeSession::EndQueries() {
 }
 
 void SkypeSession::OnAttached() {
+    EndRefusedCalls();  // a link dropped by the poll thread left them
     ResetToInit();
 }
 
@@ -354,18 +388,28 @@ const SkypeContact* SkypeSession::ContactAt(int32_t listIndex) const {
     return contacts_.FindByListIndex(listIndex);
 }
 
-void SkypeSession::SetState(CallState state) {
+void SkypeSession::SetState(CallState state, const std::string& endStatus) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         state_ = state;
+        NoteStateChange(state, endStatus);
     }
     PostToWindow(msg::EV_SKYPE_STATE);
+}
+
+void SkypeSession::NoteStateChange(CallState state, const std::string& endStatus) {
+    constexpr size_t kMostStateChanges = 64;  // a window that never takes them
+    if (stateChanges_.size() >= kMostStateChanges) {
+        stateChanges_.erase(stateChanges_.begin());
+    }
+    stateChanges_.push_back({state, endStatus});
 }
 
 void SkypeSession::ResetToInit(std::string* statusText, const std::string& value) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         state_ = CallState::INIT;
+        NoteStateChange(state_, "");
         connectionStatus_.clear();
         currentUserHandle_.clear();
         userStatus_.clear();

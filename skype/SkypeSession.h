@@ -49,6 +49,19 @@ enum AttachStatus : uint32_t {
 
 enum class AttachOutcome { Attached, Detached, Ignored };
 
+struct CallStateChange {
+    CallState state;
+    std::string endStatus;  // what ended the call ("FINISHED", "BUSY", ...) at NORMAL, else ""
+    bool operator==(const CallStateChange& other) const {
+        return state == other.state && endStatus == other.endStatus;
+    }
+};
+
+struct RefusedCall {
+    std::string partner;  // "" when the client never named it
+    std::chrono::system_clock::time_point at;
+};
+
 AttachOutcome ClassifyAttachStatus(uint32_t status);
 
 class SkypeSession {
@@ -100,11 +113,13 @@ public:
     const SkypeContact* ContactAt(int32_t listIndex) const;
     std::string CurrentCall() const { return currentCall_; }
     std::string PartnerHandle() const { return partnerHandle_; }
-    // The status that ended the last call ("FINISHED", "BUSY", "REFUSED", "MISSED", ...).
-    std::string EndStatus() const { return endStatus_; }
-    // The partners of the calls refused because another was up, once the client named them;
-    // each is taken once.
-    std::vector<std::string> TakeRefusedPartners();
+    // The call state's changes since the last take, in the order the client's texts made them:
+    // a burst of texts within one send is handled before the window sees the state, which by
+    // then shows only the last of them. Each is taken once.
+    std::vector<CallStateChange> TakeCallStateChanges();
+    // The calls refused because another was up, each taken once: with the partner as soon as
+    // the client names it, without one once the call that was up has ended unnamed.
+    std::vector<RefusedCall> TakeRefusedCalls();
 
 private:
     void OnUsers(const Words& words);
@@ -112,7 +127,16 @@ private:
     void OnCall(const Words& words);
     // A call is up and the text names a different one.
     bool IsAnotherCall(const std::string& callId) const;
-    void AskWhoWasRefused(const std::string& callId);
+    struct RefusedAsk {
+        std::string callId;
+        std::chrono::system_clock::time_point at;
+        bool named = false;
+    };
+    RefusedAsk* FindRefused(const std::string& callId);
+    void NoteRefused(const std::string& callId);
+    void ReportRefused(const std::string& partner, std::chrono::system_clock::time_point at);
+    // The refused calls still unnamed are reported as they are; the list starts afresh.
+    void EndRefusedCalls();
     void OnCallStatus(const std::string& callId, const std::string& status);
     void OnConnectionStatus(const std::string& value);
     void OnUserStatus(const std::string& value);
@@ -120,7 +144,8 @@ private:
     void SendQuerySlice();
     void EndQueries();
 
-    void SetState(CallState state);
+    void SetState(CallState state, const std::string& endStatus = {});
+    void NoteStateChange(CallState state, const std::string& endStatus);  // under mutex_
     // State INIT and the status texts emptied; then, if given, `statusText` := `value`.
     void ResetToInit(std::string* statusText = nullptr, const std::string& value = {});
     void SetStatusText(std::string& statusText, const std::string& value);
@@ -139,6 +164,7 @@ private:
     // Shared with the poll thread: the state, the status texts and the list's size.
     mutable std::mutex mutex_;
     CallState state_ = CallState::INIT;
+    std::vector<CallStateChange> stateChanges_;  // bounded: the oldest go
     SkypeContactList contacts_;  // resized only under mutex_, read freely on the GUI thread
     std::string connectionStatus_;
     std::string currentUserHandle_;
@@ -147,10 +173,9 @@ private:
     // The main window's thread only.
     std::string currentCall_;
     std::string partnerHandle_;
-    std::string endStatus_;
-    // Refused calls whose partner was asked for, and the partners named since.
-    std::vector<std::string> refusedCalls_;
-    std::vector<std::string> refusedPartners_;
+    // Refused while the current call is up, and those not yet taken by the window.
+    std::vector<RefusedAsk> refusedCalls_;
+    std::vector<RefusedCall> refusedTaken_;
 
     // The run of detail queries under way: the handles it asks about, the next query (handle
     // and property in one count), and which run it is, so a send that ended it is noticed.

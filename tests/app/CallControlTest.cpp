@@ -560,13 +560,18 @@ TEST_F(CallControl, EveryWayOutTurnsALitLedOff) {
     ledsim::Control led;
     const std::function<void()> close = [&] { SendMessageA(dialog->Handle(), WM_CLOSE, 0, 0); };
     const std::function<void()> end = [&] { dialog.reset(); };
-    for (const auto* way : {&close, &end}) {
+    const std::function<void()> logOff = [&] {
+        SendMessageA(dialog->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    };
+    for (const auto* way : {&close, &end, &logOff}) {
         Start();
         ModemCallUp();
         const uint32_t mark = led.LastSeq();
         (*way)();
         EXPECT_TRUE(led.WaitForLed(0, mark, kWaitMs, GetCurrentProcessId()).has_value())
-            << (way == &close ? "close" : "end");
+            << (way == &close ? "close"
+                : way == &end ? "end"
+                              : "log off");
         dialog.reset();
         modem.ResetConfiguration();
     }

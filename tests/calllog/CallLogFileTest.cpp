@@ -32,9 +32,7 @@ protected:
         RemoveDirectoryA(path.c_str());
         RemoveDirectoryA(folder.c_str());
     }
-    void WriteFile(const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    void WriteFile(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
     std::string ReadFile() {
         std::ostringstream bytes;
         bytes << std::ifstream(path, std::ios::binary).rdbuf();
@@ -51,8 +49,13 @@ protected:
     test::LogCapture debug;
     std::string folder;
     std::string path;
-    const CallRecord call{{2026, 12, 7, 10, 42, 5}, Carrier::Modem, Direction::In,
-                          Outcome::Missed, "5551234", "Alice Liddell", 0};
+    const CallRecord call{{2026, 12, 7, 10, 42, 5},
+                          Carrier::Modem,
+                          Direction::In,
+                          Outcome::Missed,
+                          "5551234",
+                          "Alice Liddell",
+                          0};
     const std::string line = FormatCallLine(call) + "\r\n";
 };
 
@@ -120,8 +123,8 @@ TEST_F(CallLogFileTest, AFileThatCannotBeWrittenIsReportedOnceAndLosesNothingLis
             DeleteFileA(path.c_str());
             ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
         } else {
-            holder.Reset(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                     nullptr));
+            holder.Reset(
+                CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
             ASSERT_TRUE(holder);
         }
         debug.lines.clear();
@@ -136,6 +139,41 @@ TEST_F(CallLogFileTest, AFileThatCannotBeWrittenIsReportedOnceAndLosesNothingLis
         holder.Reset();
         RemoveDirectoryA(path.c_str());
     }
+}
+
+// What is listed follows the file: a log removed while the phone runs is not listed again, a
+// clear that could not be written clears nothing, and an oversized file that cannot be set
+// aside (an earlier one is in the way) is neither read nor written, nor is the earlier lost.
+TEST_F(CallLogFileTest, WhatIsListedFollowsTheFile) {
+    WriteFile("# Voxtelo calls 1\r\n" + line + line);
+    {
+        CallLog log(path);
+        log.Load();
+        DeleteFileA(path.c_str());
+        log.Record(call);
+        EXPECT_EQ(log.History().CallCount(), 1u);
+        fw::FileHandle holder(CreateFileA(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        log.Clear();
+        EXPECT_EQ(log.History().CallCount(), 1u);
+    }
+    EXPECT_EQ(ReadFile(), "# Voxtelo calls 1\r\n" + line);
+
+    const std::string earlier = "kept aside before";
+    std::ofstream(path + ".bad", std::ios::binary) << earlier;
+    WriteFile(std::string(CallLog::kMaxFileBytes + 1, 'x'));
+    CallLog log(path);
+    log.Load();
+    log.Record(call);
+    EXPECT_EQ(log.History().CallCount(), 1u);
+    std::ostringstream aside;
+    aside << std::ifstream(path + ".bad", std::ios::binary).rdbuf();
+    EXPECT_EQ(aside.str(), earlier);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, CallLog::kMaxFileBytes + 1);
 }
 
 }  // namespace

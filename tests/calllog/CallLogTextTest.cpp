@@ -12,8 +12,13 @@ namespace {
 const LocalTime kToday{2026, 12, 7, 18, 0, 0};
 
 CallRecord Call(Outcome outcome, std::string name, int minute = 42) {
-    return {{2026, 12, 7, 10, minute, 5}, Carrier::Modem, Direction::In, outcome, "5551234",
-            std::move(name), 0};
+    return {{2026, 12, 7, 10, minute, 5},
+            Carrier::Modem,
+            Direction::In,
+            outcome,
+            "5551234",
+            std::move(name),
+            0};
 }
 
 TEST(CallLogText, OnlyWellFormedLinesAreCalls) {
@@ -23,16 +28,16 @@ TEST(CallLogText, OnlyWellFormedLinesAreCalls) {
     } cases[] = {
         {"2026-12-07 10:42:05\tskype\tout\tno-answer\t+4420\tA & B\t0", true},
         {"2024-02-29 23:59:60\tmodem\tin\tanswered\t\t\t123456789", true},
-        {"2023-02-29 10:00:00\tmodem\tin\tanswered\t\t\t0", false},   // no such day
-        {"2026-12-07 10:42\tmodem\tin\tanswered\t\t\t0", false},      // no seconds
-        {"2026-12-07 10:42:05\tfax\tin\tanswered\t\t\t0", false},     // carrier
-        {"2026-12-07 10:42:05\tmodem\tup\tanswered\t\t\t0", false},   // direction
-        {"2026-12-07 10:42:05\tmodem\tin\tlost\t\t\t0", false},       // outcome
-        {"2026-12-07 10:42:05\tmodem\tin\tmissed\t\t\t-1", false},    // seconds
+        {"2023-02-29 10:00:00\tmodem\tin\tanswered\t\t\t0", false},  // no such day
+        {"2026-12-07 10:42\tmodem\tin\tanswered\t\t\t0", false},     // no seconds
+        {"2026-12-07 10:42:05\tfax\tin\tanswered\t\t\t0", false},    // carrier
+        {"2026-12-07 10:42:05\tmodem\tup\tanswered\t\t\t0", false},  // direction
+        {"2026-12-07 10:42:05\tmodem\tin\tlost\t\t\t0", false},      // outcome
+        {"2026-12-07 10:42:05\tmodem\tin\tmissed\t\t\t-1", false},   // seconds
         {"2026-12-07 10:42:05\tmodem\tin\tmissed\t\t\t1234567890", false},
         {"2026-12-07 10:42:05\tmodem\tin\tmissed\t\t\t", false},
-        {"2026-12-07 10:42:05\tmodem\tin\tmissed\t\t0", false},       // six fields
-        {"2026-12-07 10:42:05\tmodem\tin\tmissed\t\t\t0\t", false},   // eight
+        {"2026-12-07 10:42:05\tmodem\tin\tmissed\t\t0", false},      // six fields
+        {"2026-12-07 10:42:05\tmodem\tin\tmissed\t\t\t0\t", false},  // eight
         {"2026-12-07 10:42:05\tmodem\tin\tmissed\t\t" + std::string(2000, 'x') + "\t0", false},
         {"", false},
     };
@@ -44,9 +49,14 @@ TEST(CallLogText, OnlyWellFormedLinesAreCalls) {
 // Whatever a peer sends, a call reads back as written, but for the cleaning: one line, seven
 // fields, each within its bound and whole UTF-8 characters.
 TEST(CallLogText, EveryCallReadsBackAsWrittenCleaned) {
-    const std::string names[] = {"", "Alice Liddell", "tab\there", "two\r\nlines", "\x01zero",
+    const std::string names[] = {"",
+                                 "Alice Liddell",
+                                 "tab\there",
+                                 "two\r\nlines",
+                                 "\x01zero",
                                  std::string(127, 'a') + "\xC3\xA9",  // cut before the é
-                                 std::string(200, 'b'), "\xE5\xBC\xA0\xE4\xB8\x89"};
+                                 std::string(200, 'b'),
+                                 "\xE5\xBC\xA0\xE4\xB8\x89"};
     EXPECT_EQ(CleanField(names[5], kNameMax), std::string(127, 'a'));
     for (const std::string& name : names) {
         for (const Outcome outcome : {Outcome::Answered, Outcome::Busy, Outcome::Cancelled}) {

@@ -38,18 +38,20 @@ std::vector<std::string> Replay(const std::vector<std::string>& steps) {
             tracker.OnUserEnded(carrier);
         } else if (what == "reason") {
             in >> arg;
-            tracker.OnEndReason(carrier, arg == "busy"   ? EndReason::Busy
-                                         : arg == "failed" ? EndReason::Failed
-                                                           : EndReason::NoAnswer);
+            tracker.OnEndReason(carrier, arg == "busy"        ? EndReason::Busy
+                                         : arg == "failed"    ? EndReason::Failed
+                                         : arg == "cancelled" ? EndReason::Cancelled
+                                                              : EndReason::NoAnswer);
         } else if (what == "refused") {
             in >> ms;
             const auto [number, name] = party();
             tracker.OnRefused(carrier, number, name, at(ms));
         } else {
-            const std::map<std::string, CallState> states = {
-                {"INIT", CallState::INIT},       {"NORMAL", CallState::NORMAL},
-                {"DIALING", CallState::DIALING}, {"RINGING", CallState::RINGING},
-                {"ANSWERING", CallState::ANSWERING}};
+            const std::map<std::string, CallState> states = {{"INIT", CallState::INIT},
+                                                             {"NORMAL", CallState::NORMAL},
+                                                             {"DIALING", CallState::DIALING},
+                                                             {"RINGING", CallState::RINGING},
+                                                             {"ANSWERING", CallState::ANSWERING}};
             in >> ms;
             tracker.OnState(carrier, states.at(what), at(ms));
         }
@@ -69,8 +71,10 @@ TEST(CallTracker, EachSequenceWritesItsLines) {
           "m NORMAL 64600"},
          {day + "00\tmodem\tin\tanswered\t5551234\tAlice Liddell\t62"}},
         {"missed while away, a caller without ID",
-         {"m RINGING 0", "m NORMAL 20000"}, {day + "00\tmodem\tin\tmissed\t\t\t0"}},
-        {"declined", {"s RINGING 1000", "s party alice|Alice", "s user", "s NORMAL 2000"},
+         {"m RINGING 0", "m NORMAL 20000"},
+         {day + "00\tmodem\tin\tmissed\t\t\t0"}},
+        {"declined",
+         {"s RINGING 1000", "s party alice|Alice", "s user", "s NORMAL 2000"},
          {day + "01\tskype\tin\tdeclined\talice\tAlice\t0"}},
         {"a modem call that rings while Skype is up and is never followed",
          {"s DIALING 0", "s ANSWERING 2000", "m RINGING 3000", "m party 5551234|Alice",
@@ -81,7 +85,8 @@ TEST(CallTracker, EachSequenceWritesItsLines) {
          {"m ANSWERING 0", "s refused 4000 bob|Bob Dylan", "m NORMAL 5000"},
          {day + "04\tskype\tin\tmissed\tbob\tBob Dylan\t0",
           day + "00\tmodem\tout\tanswered\t\t\t5"}},
-        {"busy", {"m DIALING 0", "m party 5559|", "m reason busy", "m NORMAL 4000"},
+        {"busy",
+         {"m DIALING 0", "m party 5559|", "m reason busy", "m NORMAL 4000"},
          {day + "00\tmodem\tout\tbusy\t5559\t\t0"}},
         {"no answer by the carrier's word, and without one",
          {"s DIALING 0", "s reason noanswer", "s NORMAL 30000", "m DIALING 31000",
@@ -90,12 +95,16 @@ TEST(CallTracker, EachSequenceWritesItsLines) {
         {"failed, and a carrier lost while dialling",
          {"s DIALING 0", "s reason failed", "s NORMAL 1000", "m DIALING 2000", "m INIT 3000"},
          {day + "00\tskype\tout\tfailed\t\t\t0", day + "02\tmodem\tout\tfailed\t\t\t0"}},
-        {"cancelled", {"m DIALING 0", "m user", "m NORMAL 1000"},
-         {day + "00\tmodem\tout\tcancelled\t\t\t0"}},
+        {"cancelled here, in the client, and by a caller",
+         {"m DIALING 0", "m user", "m NORMAL 1000", "s DIALING 2000", "s reason cancelled",
+          "s NORMAL 3000", "s RINGING 4000", "s reason cancelled", "s NORMAL 5000"},
+         {day + "00\tmodem\tout\tcancelled\t\t\t0", day + "02\tskype\tout\tcancelled\t\t\t0",
+          day + "04\tskype\tin\tmissed\t\t\t0"}},
         {"the user's end of a connected call is still answered",
          {"s RINGING 0", "s ANSWERING 1000", "s user", "s NORMAL 4000"},
          {day + "00\tskype\tin\tanswered\t\t\t3"}},
-        {"the program ends during calls", {"m ANSWERING 0", "s RINGING 1000", "end 8000"},
+        {"the program ends during calls",
+         {"m ANSWERING 0", "s RINGING 1000", "end 8000"},
          {day + "00\tmodem\tout\tanswered\t\t\t8", day + "01\tskype\tin\tmissed\t\t\t0"}},
         {"nothing without a call", {"m party 1|x", "m user", "m NORMAL 0", "s INIT 0"}, {}},
     };

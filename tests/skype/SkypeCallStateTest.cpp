@@ -66,21 +66,41 @@ TEST_F(CallStateTest, CallStatusMovesTheState) {
     }
 }
 
-// For the call log: who a refused call was, once, and what ended the call.
-TEST_F(CallStateTest, ARefusedCallsPartnerIsTakenOnceAndTheEndStatusKept) {
+std::vector<std::string> Partners(const std::vector<RefusedCall>& calls) {
+    std::vector<std::string> partners;
+    for (const RefusedCall& call : calls) {
+        partners.push_back(call.partner);
+    }
+    return partners;
+}
+
+// For the call log: who each refused call was, once, also when the client never says, and
+// every state change in order with what ended the call.
+TEST_F(CallStateTest, RefusedCallsAreTakenOnceAndStateChangesInOrder) {
     EnterState(CallState::ANSWERING);
+    session.TakeCallStateChanges();
     host.Deliver("CALL 7 STATUS RINGING");
     host.Deliver("CALL 7 STATUS RINGING");  // asked once
     host.Deliver("CALL 7 PARTNER_HANDLE bob");
     host.Deliver("CALL 7 PARTNER_HANDLE bob");
+    host.Deliver("CALL 8 STATUS RINGING");  // never named
     EXPECT_EQ(host.sent, (Strings{"SET CALL 7 STATUS FINISHED", "GET CALL 7 PARTNER_HANDLE",
-                                  "SET CALL 7 STATUS FINISHED"}));
-    EXPECT_EQ(host.posts, (Posts{{msg::RECIPIENT_WINDOW, msg::EV_SKYPE_REFUSED}}));
-    EXPECT_EQ(session.TakeRefusedPartners(), Strings{"bob"});
-    EXPECT_TRUE(session.TakeRefusedPartners().empty());
+                                  "SET CALL 7 STATUS FINISHED", "SET CALL 8 STATUS FINISHED",
+                                  "GET CALL 8 PARTNER_HANDLE"}));
+    EXPECT_EQ(Partners(session.TakeRefusedCalls()), Strings{"bob"});
+    EXPECT_TRUE(session.TakeRefusedCalls().empty());
     EXPECT_EQ(session.PartnerHandle(), "");
+    host.Deliver("CALL 1 STATUS INPROGRESS");
     host.Deliver("CALL 1 STATUS BUSY");
-    EXPECT_EQ(session.EndStatus(), "BUSY");
+    EXPECT_EQ(Partners(session.TakeRefusedCalls()), Strings{""}) << "unnamed at the call's end";
+    host.Deliver("CALL 9 STATUS RINGING");
+    host.Deliver("CALL 9 STATUS INPROGRESS");
+    EXPECT_EQ(session.TakeCallStateChanges(),
+              (std::vector<CallStateChange>{{CallState::ANSWERING, ""},
+                                            {CallState::NORMAL, "BUSY"},
+                                            {CallState::RINGING, ""},
+                                            {CallState::ANSWERING, ""}}));
+    EXPECT_TRUE(session.TakeCallStateChanges().empty());
 }
 
 TEST_F(CallStateTest, PartnerHandleIsStoredAndKeptAfterTheCall) {
