@@ -137,6 +137,8 @@ private:
     void FollowRingingCall();
     void OnCallerInfo();
     void WatchCall();
+    // Shown and in front, the start-up hiding over.
+    void ComeForward();
     LRESULT OnPhoneKey(WPARAM origin);
     LRESULT OnNotifierClicked();
     void StartSkypeCall(const std::string& target);
@@ -161,6 +163,7 @@ private:
     Carrier activeCarrier_ = Carrier::None;
     CallState dialogState_ = CallState::INIT;
     bool startHidden_ = true;
+    bool showAfterCall_ = false;  // a phone key that was no press came during a call
     bool debugEnabled_ = false;
     bool ledAvailable_ = false;
     bool ledLit_ = false;  // the value of the last LED request

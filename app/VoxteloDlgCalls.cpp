@@ -92,6 +92,10 @@ void CVoxteloDlg::SetDialogState(CallState state) {
         return;
     }
     dialogState_ = state;
+    if (showAfterCall_ && !IsCallUp(state)) {
+        showAfterCall_ = false;
+        ComeForward();
+    }
     SyncCarrier();
     SendDebugText(fw::Format("VOXTELO_DIALOG : %s\n", CallStateName(state)));
 }
@@ -295,12 +299,15 @@ void CVoxteloDlg::OnCallStart() {
     }
 }
 
+// Both carriers are told to hang up; only the call the window follows was the person's to end
+// (a modem call ringing beside a Skype call goes with it, missed). The key the modem's reset
+// posts is no second press: while the client has not yet said the call is over, a press would
+// end it again, or answer a call being declined, and so on for as long as the client is silent.
 void CVoxteloDlg::OnCallEnd() {
-    TrackUserEnd(Carrier::Skype);
-    TrackUserEnd(Carrier::Modem);
+    TrackUserEnd(activeCarrier_);
     PostToSkype(msg::EV_SKYPE_HANGUP);
     if (modem_) {
-        modem_->Reset();
+        modem_->Reset(msg::PHONE_KEY_MODEM_BACK);
     }
 }
 
@@ -343,12 +350,21 @@ void CVoxteloDlg::DialModem(const std::string& number) {
     PostRepaint();
 }
 
+void CVoxteloDlg::ComeForward() {
+    Show(SW_SHOWNORMAL);
+    // Shown, the phone still needs the foreground for the keys; the system grants it when the
+    // sender of the key passed it on (LetPhoneComeForward).
+    SetForegroundWindow(Handle());
+    startHidden_ = false;
+}
+
 LRESULT CVoxteloDlg::OnPhoneKey(WPARAM origin) {
     // A modem call that ended on its own brings the window back, but it is no press of the
     // key: it must not answer or end a call on the other carrier, nor count as the person
     // looking at the missed calls.
     const bool pressed = origin != msg::PHONE_KEY_MODEM_BACK;
     if (!pressed && IsCallUp(dialogState_)) {
+        showAfterCall_ = true;  // once the call the window follows is over
         return 0;
     }
     switch (dialogState_) {
@@ -360,11 +376,7 @@ LRESULT CVoxteloDlg::OnPhoneKey(WPARAM origin) {
             OnCallStart();
             break;
         default:
-            Show(SW_SHOWNORMAL);
-            // Shown, the phone still needs the foreground for the keys; the system grants it
-            // when the sender of the key passed it on (LetPhoneComeForward).
-            SetForegroundWindow(Handle());
-            startHidden_ = false;
+            ComeForward();
             if (pressed) {
                 MarkCallsSeen();
             }
