@@ -63,6 +63,11 @@ void MainSkinHost::SetDialString(const std::string& text) {
     window_.dialStringTyped_ = false;
 }
 
+void MainSkinHost::RestoreDialString(const std::string& text, bool typed) {
+    window_.dialString_ = text;
+    window_.dialStringTyped_ = typed;
+}
+
 // A cleared display line holds no number to keep.
 bool MainSkinHost::DialStringTyped() const {
     return window_.dialStringTyped_ && !window_.dialString_.empty();

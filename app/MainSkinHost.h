@@ -24,6 +24,7 @@ public:
     void SetActiveCarrier(Carrier carrier) override;
     std::string DialString() const override;
     void SetDialString(const std::string& text) override;
+    void RestoreDialString(const std::string& text, bool typed) override;
     bool DialStringTyped() const override;
     std::string CallerNumber() const override;
     std::string CallerName() const override;

@@ -53,7 +53,14 @@ void CVoxteloDlg::OnDpiChanged(int dpi, const RECT* suggested) {
     if (PtInRect(&window, pointer)) {
         corner.x = scale::CornerKeepingPointer(window.left, pointer.x, was, next);
         corner.y = scale::CornerKeepingPointer(window.top, pointer.y, was, next);
-    } else if (suggested) {
+    }
+    // Only where the phone stays mostly on the screen of the new scale: grown back over the old
+    // one, it would change scale again, and again, as it is dragged.
+    const RECT kept{corner.x, corner.y, corner.x + skin_->CanvasWidth(),
+                    corner.y + skin_->CanvasHeight()};
+    if (suggested &&
+        (!PtInRect(&window, pointer) || MonitorFromRect(&kept, MONITOR_DEFAULTTONEAREST) !=
+                                            MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST))) {
         corner = POINT{suggested->left, suggested->top};
     }
     SetWindowPos(Handle(), nullptr, corner.x, corner.y, skin_->CanvasWidth(), skin_->CanvasHeight(),

@@ -2,6 +2,8 @@
 // where it is missing.
 #include "framework/Dpi.h"
 
+#include <cwchar>
+
 #include "framework/Handles.h"
 
 namespace fw {
@@ -12,7 +14,14 @@ template <class Function>
 Function Lookup(const wchar_t* module, const char* name) {
     HMODULE loaded = GetModuleHandleW(module);
     if (!loaded) {
-        loaded = LoadLibraryW(module);  // shcore: kept loaded for the process's life
+        // By its full path: where the system has none (shcore before Windows 8.1), a search by
+        // name would try the program's folder and the current one, where anyone may put one.
+        wchar_t path[MAX_PATH];
+        const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+        if (length > 0 && length + 1 + wcslen(module) < MAX_PATH) {
+            wcscat(wcscat(path, L"\\"), module);
+            loaded = LoadLibraryW(path);  // kept loaded for the process's life
+        }
     }
     return loaded
                ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(loaded, name)))

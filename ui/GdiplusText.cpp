@@ -111,6 +111,9 @@ void GdiplusText::OnScaleChanged() {
     measureBitmap_ = std::move(surface.bitmap);
     measureGraphics_ = std::move(surface.graphics);
     advances_.fill(-1.0f);
+    padding_ = -1.0f;  // measured again, with the advances, at the new scale
+    pairWidth_ = 0.0f;
+    lineHeight_ = -1.0f;
 }
 
 GdiplusText::~GdiplusText() = default;

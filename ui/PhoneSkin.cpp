@@ -458,7 +458,9 @@ bool PhoneSkin::SetScale(const scale::DisplayScale& scale) {
     for (const SkinKey* number = selectedNumber_; number; number = number->Anchor()) {
         ++numberSelected;
     }
+    // Selections brought back write the display line; it is put back as it was after them.
     const std::string dialString = host_.DialString();
+    const bool typed = host_.DialStringTyped();
 
     Clear();
     text_.SetScale(scale);
@@ -501,7 +503,7 @@ bool PhoneSkin::SetScale(const scale::DisplayScale& scale) {
         }
         SetWidgetState(number, true);
     }
-    host_.SetDialString(dialString);
+    host_.RestoreDialString(dialString, typed);
     UpdateViewport();
     return true;
 }

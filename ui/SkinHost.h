@@ -45,6 +45,8 @@ public:
     // Whether the display line holds the user's own number: typed on the keys or handed over
     // by a link.
     virtual bool DialStringTyped() const = 0;
+    // The display line as it was before the skin was laid out again, typed or not.
+    virtual void RestoreDialString(const std::string& text, bool typed) = 0;
     // The other party of a modem call.
     virtual std::string CallerNumber() const = 0;
     virtual std::string CallerName() const = 0;

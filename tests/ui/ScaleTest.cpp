@@ -83,6 +83,13 @@ TEST_P(SkinAtScale, TakesEveryFigureThroughTheScaleAndKeepsWhatTheUserSees) {
     for (const std::string& name : host.loaded) {
         EXPECT_EQ(name.substr(name.size() - suffix.size()), suffix) << name;
     }
+
+    // A typed number stays typed: the next reload of the book must not replace it.
+    host.dialString = "0800";
+    host.dialStringTyped = true;
+    ASSERT_TRUE(skin.SetScale(scale::DisplayScale(GetParam() == 96 ? 120 : 96)));
+    EXPECT_EQ(host.dialString, "0800");
+    EXPECT_TRUE(host.dialStringTyped);
 }
 
 // 110 and 240: between two sets, and above the largest.

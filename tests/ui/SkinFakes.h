@@ -123,6 +123,10 @@ public:
         dialStringTyped = false;
     }
     bool DialStringTyped() const override { return dialStringTyped; }
+    void RestoreDialString(const std::string& text, bool typed) override {
+        dialString = text;
+        dialStringTyped = typed;
+    }
     std::string CallerNumber() const override { return callerNumber; }
     std::string CallerName() const override { return callerName; }
 

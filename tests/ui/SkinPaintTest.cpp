@@ -154,5 +154,23 @@ TEST_F(SkinPaint, KeptLabelsComposeTheSameAsFreshlyRenderedOnes) {
     }
 }
 
+// Labels measured before a change of scale do not leak into those measured after it.
+TEST(LabelText, MeasuresAtANewScaleAsOneMadeThere) {
+    fw::GdiplusSession gdiplus;
+    GdiplusText moved;
+    moved.MeasureLabel("Alice Liddell");
+    for (const int dpi : {192, 120}) {
+        moved.SetScale(scale::DisplayScale(dpi));
+        GdiplusText fresh;
+        fresh.SetScale(scale::DisplayScale(dpi));
+        for (const char* label : {"Alice Liddell", "5551234", "W"}) {
+            const LabelSize a = moved.MeasureLabel(label);
+            const LabelSize b = fresh.MeasureLabel(label);
+            EXPECT_EQ(a.width, b.width) << dpi << " " << label;
+            EXPECT_EQ(a.height, b.height) << dpi << " " << label;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ui::testing
