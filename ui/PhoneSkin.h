@@ -184,7 +184,8 @@ private:
     void ForgetRemoved(const SkinWidget* widget);
     void DropCarrier(ContactItem* listHead);
     void ShowReadyCarrierKeys();
-    ContactItem* AppendListItem(std::unique_ptr<ContactItem> item, int id);
+    ContactItem* AppendListItem(std::unique_ptr<ContactItem> item, int id,
+                                std::vector<std::unique_ptr<SkinWidget>>& list);
     void SetListHidden(ContactItem* head, bool hidden);
     // The move of one scroll tick for a list, or 0 when it is in place.
     int ScrollMove(ContactItem* selected, ContactItem* head) const;

@@ -44,9 +44,10 @@ private:
 
 }  // namespace
 
-// Links the item under the previous one (or places it as the head) and adds it hidden; the
-// paint pass shows the active carrier's list.
-ContactItem* PhoneSkin::AppendListItem(std::unique_ptr<ContactItem> item, int id) {
+// Links the item under the previous one (or places it as the head), hidden, into `list`; the
+// board takes the list whole and the paint pass shows the active carrier's list.
+ContactItem* PhoneSkin::AppendListItem(std::unique_ptr<ContactItem> item, int id,
+                                       std::vector<std::unique_ptr<SkinWidget>>& list) {
     if (ContactItem* previous = item->Previous()) {
         previous->SetNext(item.get());
     } else {
@@ -55,7 +56,9 @@ ContactItem* PhoneSkin::AppendListItem(std::unique_ptr<ContactItem> item, int id
     item->SetLayer(id);
     item->SetId(id);
     item->SetHidden(true);
-    return board_->Add(std::move(item));
+    ContactItem* borrowed = item.get();
+    list.push_back(std::move(item));
+    return borrowed;
 }
 
 void PhoneSkin::RebuildSkypeList() {
@@ -68,6 +71,7 @@ void PhoneSkin::RebuildSkypeList() {
         RemoveById(WID_SKYPE_CONTACT);
         selectedSkypeItem_ = nullptr;
         skypeListHead_ = nullptr;
+        std::vector<std::unique_ptr<SkinWidget>> list;
         ContactItem* previous = nullptr;
         const size_t count = host_.SkypeContactCount();
         for (size_t i = 0; i < count; ++i) {
@@ -77,11 +81,12 @@ void PhoneSkin::RebuildSkypeList() {
             }
             previous = AppendListItem(
                 std::make_unique<ContactItem>(text_, &pictures_[kBoy], *contact, previous),
-                WID_SKYPE_CONTACT);
+                WID_SKYPE_CONTACT, list);
             if (!skypeListHead_) {
                 skypeListHead_ = previous;
             }
         }
+        board_->InsertAll(std::move(list));
     }
     if (skypeListHead_) {
         SetWidgetState(skypeListHead_, true);
@@ -104,21 +109,23 @@ void PhoneSkin::RebuildBookList() {
         bookListHead_ = nullptr;
         // Built whatever the line's state: a line that opens later finds its list there.
         const int count = host_.BookEntryCount();
-        if (count > 0) {
-            ContactItem* previous = nullptr;
-            for (int i = 0; i < count; ++i) {
-                const ContactEntry* entry = host_.BookEntryAt(i);
-                if (!entry) {
-                    continue;
-                }
-                previous = AppendListItem(
-                    std::make_unique<ContactItem>(text_, &pictures_[kBoy], *entry, previous),
-                    WID_BOOK_CONTACT);
-                if (!bookListHead_) {
-                    bookListHead_ = previous;
-                    SetWidgetState(bookListHead_, true);
-                }
+        std::vector<std::unique_ptr<SkinWidget>> list;
+        ContactItem* previous = nullptr;
+        for (int i = 0; i < count; ++i) {
+            const ContactEntry* entry = host_.BookEntryAt(i);
+            if (!entry) {
+                continue;
             }
+            previous = AppendListItem(
+                std::make_unique<ContactItem>(text_, &pictures_[kBoy], *entry, previous),
+                WID_BOOK_CONTACT, list);
+            if (!bookListHead_) {
+                bookListHead_ = previous;
+            }
+        }
+        board_->InsertAll(std::move(list));
+        if (bookListHead_) {
+            SetWidgetState(bookListHead_, true);
         }
     }
     host_.RequestRepaint();

@@ -2,6 +2,7 @@
 #include "ui/WidgetBoard.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "ui/WidgetIds.h"
 
@@ -48,6 +49,17 @@ void WidgetBoard::Insert(std::unique_ptr<SkinWidget> widget) {
     auto position = std::upper_bound(widgets_.begin(), widgets_.end(), layer,
                                      [](int wanted, const auto& w) { return wanted < w->Layer(); });
     widgets_.insert(position, std::move(widget));
+}
+
+void WidgetBoard::InsertAll(std::vector<std::unique_ptr<SkinWidget>> widgets) {
+    if (widgets.empty()) {
+        return;
+    }
+    const int layer = widgets.front()->Layer();
+    auto position = std::upper_bound(widgets_.begin(), widgets_.end(), layer,
+                                     [](int wanted, const auto& w) { return wanted < w->Layer(); });
+    widgets_.insert(position, std::make_move_iterator(widgets.begin()),
+                    std::make_move_iterator(widgets.end()));
 }
 
 void WidgetBoard::PaintAll(PixelView target) const {

@@ -38,6 +38,10 @@ public:
         return borrowed;
     }
 
+    // Widgets of one layer, in their order, in one insertion: a list built item by item in
+    // front of a long one would move that one's widgets once per item.
+    void InsertAll(std::vector<std::unique_ptr<SkinWidget>> widgets);
+
     // Every widget in list order; those wholly outside the target are skipped.
     void PaintAll(PixelView target) const;
 

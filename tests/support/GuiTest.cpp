@@ -335,8 +335,8 @@ bool WaitForTrayOnScreen(DWORD timeoutMs) {
     // xdotool's search ends with 0 once it finds a viewable window of that name.
     return WaitUntil(
         [] {
-            return RunXdotool(std::string("search --onlyvisible --name '^") + kTrayTitle + "$'",
-                              5000);
+            return RunXdotool(
+                std::string("search --onlyvisible --name '^") + kTrayTitle + "$' >/dev/null", 5000);
         },
         timeoutMs);
 }
