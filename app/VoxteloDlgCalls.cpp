@@ -92,7 +92,7 @@ void CVoxteloDlg::SetDialogState(CallState state) {
         return;
     }
     dialogState_ = state;
-    if (showAfterCall_ && !IsCallUp(state)) {
+    if (showAfterCall_ && !IsCallUp(state) && !closed_) {
         showAfterCall_ = false;
         ComeForward();
     }
