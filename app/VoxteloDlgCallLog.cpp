@@ -47,14 +47,18 @@ void CVoxteloDlg::CreateCallLog() {
 }
 
 // Each carrier's own state, followed by the window or not: a call that rings beside another
-// is logged too. Skype's are taken change by change, as a burst of the client's texts within a
-// send may have gone past before the window looks.
+// is logged too. The states are taken change by change: a short ring, or a burst of the Skype
+// client's texts within one send, may have gone past before the window looks.
 void CVoxteloDlg::TrackState(Carrier carrier) {
     if (!callTracker_) {
         return;
     }
     if (carrier == Carrier::Modem) {
-        callTracker_->OnState(carrier, ModemState(), calllog::Now());
+        if (modem_) {
+            for (const CallState state : modem_->TakeStateChanges()) {
+                callTracker_->OnState(carrier, state, calllog::Now());
+            }
+        }
         return;
     }
     if (!skype_) {

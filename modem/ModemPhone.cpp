@@ -32,6 +32,11 @@ void ModemPhone::SetState(CallState state) {
         return;
     }
     state_ = state;
+    constexpr size_t kMostStateChanges = 64;  // a window that never takes them
+    if (stateChanges_.size() >= kMostStateChanges) {
+        stateChanges_.erase(stateChanges_.begin());
+    }
+    stateChanges_.push_back(state);
     PostToWindow(msg::EV_MODEM_STATE);
     Log(CallStateName(state_));
 }

@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/CallState.h"
 #include "modem/ContactList.h"
@@ -32,6 +34,9 @@ public:
     ModemPhone& operator=(const ModemPhone&) = delete;
 
     CallState GetState() const { return state_; }
+    // The state's changes since the last take, in order: by the time the window handles one
+    // change's event, later codes of the line may have changed the state again.
+    std::vector<CallState> TakeStateChanges() { return std::exchange(stateChanges_, {}); }
     bool HasDevice() const { return device_ != nullptr; }
 
     // Opens the line when no device exists (a device that failed to open is kept).
@@ -71,6 +76,7 @@ private:
 
     std::unique_ptr<TapiDevice> device_;
     CallState state_ = CallState::INIT;
+    std::vector<CallState> stateChanges_;  // bounded: the oldest go
     HWND window_;
     BookmarkStore store_;
     ContactList contacts_;

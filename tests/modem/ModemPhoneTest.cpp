@@ -210,6 +210,9 @@ TEST_F(ModemPhoneTest, AnIncomingCallRingsNamesTheCallerIsAnsweredAndEndsRemotel
     EXPECT_EQ(TakeLog(), (std::vector<std::string>{
                              Line("LINE_CALLSTATE"), Line("LINECALLSTATE_DISCONNECTED"),
                              Line("LINEDISCONNECTMODE_NORMAL"), Line(""), Line("NORMAL")}));
+    EXPECT_EQ(phone->TakeStateChanges(),
+              (std::vector<CallState>{CallState::NORMAL, CallState::RINGING, CallState::ANSWERING,
+                                      CallState::NORMAL}));
 }
 
 TEST_F(ModemPhoneTest, AnEmptyCallerIdIsKeptButNotAnnounced) {
